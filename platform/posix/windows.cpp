@@ -1,0 +1,6 @@
+#include "windows.h"
+
+LRESULT SendMessageA(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}

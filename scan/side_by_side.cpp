@@ -1,0 +1,5 @@
+#include "side_by_side.h"
+
+void list_side_by_side()
+{
+}

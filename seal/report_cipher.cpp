@@ -1,0 +1,102 @@
+#include "report_cipher.h"
+
+#include "../platform/win32.h"
+#include "../scan/report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+const char report_file_name[] = "Ravelo_Report.dat";
+
+const std::uint32_t report_key[4] = {51203, 7741, 28890, 13562};
+
+namespace {
+
+const std::uint32_t delta = 0x9E3779B9;
+
+std::uint32_t load32_le(const unsigned char* bytes)
+{
+    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+           std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+}
+
+void store32_le(unsigned char* bytes, std::uint32_t word)
+{
+    bytes[0] = static_cast<unsigned char>(word);
+    bytes[1] = static_cast<unsigned char>(word >> 8);
+    bytes[2] = static_cast<unsigned char>(word >> 16);
+    bytes[3] = static_cast<unsigned char>(word >> 24);
+}
+
+void encipher_bytes(unsigned char* bytes, std::size_t length)
+{
+    for (std::size_t at = 0; at < length; at += 8) {
+        std::uint32_t block[2] = {load32_le(bytes + at), load32_le(bytes + at + 4)};
+        encipher_block(block);
+        store32_le(bytes + at, block[0]);
+        store32_le(bytes + at + 4, block[1]);
+    }
+}
+
+bool write_whole_file(const char* path, const unsigned char* bytes, std::size_t length)
+{
+    // fopen shares the file with other processes for reading and writing.
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes, 1, length, file) == length;
+    const bool closed = std::fclose(file) == 0;
+    return written && closed;
+}
+
+} // namespace
+
+void xtea_encipher(std::uint32_t block[2], const std::uint32_t key[4])
+{
+    std::uint32_t y = block[0], z = block[1], sum = 0;
+    for (int cycle = 0; cycle < 32; ++cycle) {
+        y += (((z << 4) ^ (z >> 5)) + z) ^ (sum + key[sum & 3]);
+        sum += delta;
+        z += (((y << 4) ^ (y >> 5)) + y) ^ (sum + key[(sum >> 11) & 3]);
+    }
+    block[0] = y;
+    block[1] = z;
+}
+
+void encipher_block(std::uint32_t block[2])
+{
+    xtea_encipher(block, report_key);
+}
+
+bool seal_text(const std::string& text, const char* file_name)
+{
+    const std::size_t padded_length = (text.size() + 7) / 8 * 8;
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[padded_length + 1]);
+    if (!buffer)
+        return false;
+    std::memset(buffer.get(), 0, padded_length);
+    std::memcpy(buffer.get(), text.data(), text.size());
+    encipher_bytes(buffer.get(), padded_length);
+
+    const std::string temporary_name = std::string(file_name) + ".tmp";
+    if (!write_whole_file(temporary_name.c_str(), buffer.get(), padded_length)) {
+        DeleteFileA(temporary_name.c_str());
+        return false;
+    }
+    if (!MoveFileExA(temporary_name.c_str(), file_name, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temporary_name.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool seal_report()
+{
+    try {
+        return seal_text(report_stream.str(), report_file_name);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}

@@ -1,0 +1,179 @@
+#include "seal/report_cipher.h"
+#include "test_support.h"
+#include "tools/report_decipher.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::uint32_t word_from_hex(const std::string& hex)
+{
+    return static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+}
+
+struct XteaVector {
+    const char* key;
+    const char* plain;
+    const char* cipher;
+};
+
+// Published XTEA known answers (hex, words big-endian as in the sources).
+const XteaVector xtea_vectors[] = {
+    {"000102030405060708090a0b0c0d0e0f", "4142434445464748", "497df3d072612cb5"},
+    {"000102030405060708090a0b0c0d0e0f", "4141414141414141", "e78f2d13744341d8"},
+    {"000102030405060708090a0b0c0d0e0f", "5a5b6e278948d77f", "4141414141414141"},
+    {"00000000000000000000000000000000", "4142434445464748", "a0390589f8b8efa5"},
+    {"00000000000000000000000000000000", "4141414141414141", "ed23375a821a8c2d"},
+    {"00000000000000000000000000000000", "70e1225d6e4e7655", "4141414141414141"},
+    {"00000000000000000000000000000000", "0000000000000000", "dee9d4d8f7131ed9"},
+    {"27f917b1c1da899360e2acaaa6eb923d", "af20a390547571aa", "d26428af0a202283"},
+};
+
+std::string sealed_bytes_of(const std::string& text)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("report.dat");
+    EXPECT_TRUE(seal_text(text, file.c_str()));
+    return read_file_bytes(file);
+}
+
+std::uint32_t load32_le(const std::string& bytes, std::size_t at)
+{
+    std::uint32_t word = 0;
+    for (int i = 3; i >= 0; --i)
+        word = word << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return word;
+}
+
+// The deciphered block at index, padding included.
+std::string plain_block(const std::string& sealed, std::size_t index)
+{
+    std::uint32_t block[2] = {load32_le(sealed, 8 * index), load32_le(sealed, 8 * index + 4)};
+    xtea_decipher(block, report_key);
+    std::string plain;
+    for (std::uint32_t word : block)
+        for (int i = 0; i < 4; ++i)
+            plain += static_cast<char>(word >> (8 * i));
+    return plain;
+}
+
+} // namespace
+
+TEST(Xtea, MatchesPublishedKnownAnswers)
+{
+    for (const auto& vector : xtea_vectors) {
+        const std::string key(vector.key), plain(vector.plain), cipher(vector.cipher);
+        std::uint32_t k[4];
+        for (int i = 0; i < 4; ++i)
+            k[i] = word_from_hex(key.substr(8 * i, 8));
+        std::uint32_t block[2] = {word_from_hex(plain.substr(0, 8)), word_from_hex(plain.substr(8))};
+        xtea_encipher(block, k);
+        EXPECT_EQ(block[0], word_from_hex(cipher.substr(0, 8))) << vector.plain;
+        EXPECT_EQ(block[1], word_from_hex(cipher.substr(8))) << vector.plain;
+        xtea_decipher(block, k);
+        EXPECT_EQ(block[0], word_from_hex(plain.substr(0, 8))) << vector.plain;
+        EXPECT_EQ(block[1], word_from_hex(plain.substr(8))) << vector.plain;
+    }
+}
+
+TEST(Sealing, StoresBlocksAsLittleEndianWordsUnderTheReportKey)
+{
+    const std::string sealed = sealed_bytes_of("ABCDEFGH");
+    ASSERT_EQ(sealed.size(), 8u);
+    std::uint32_t block[2] = {0x44434241, 0x48474645};
+    encipher_block(block);
+    EXPECT_EQ(load32_le(sealed, 0), block[0]);
+    EXPECT_EQ(load32_le(sealed, 4), block[1]);
+    EXPECT_EQ(plain_block(sealed, 0), "ABCDEFGH");
+}
+
+TEST(Sealing, PadsWithZerosToWholeBlocks)
+{
+    const std::string thirteen = "Thirteen byte";
+    const std::string sealed = sealed_bytes_of(thirteen);
+    ASSERT_EQ(sealed.size(), 16u);
+    EXPECT_EQ(plain_block(sealed, 1), std::string(" byte\0\0\0", 8));
+
+    EXPECT_EQ(sealed_bytes_of(std::string(24, 'x')).size(), 24u);
+    EXPECT_EQ(sealed_bytes_of("").size(), 0u);
+}
+
+TEST(Sealing, EnciphersEachBlockOnItsOwn)
+{
+    const std::string sealed = sealed_bytes_of("SameSameSameSame");
+    ASSERT_EQ(sealed.size(), 16u);
+    EXPECT_EQ(sealed.substr(0, 8), sealed.substr(8, 8));
+}
+
+TEST(Sealing, KeepsTextAfterAZeroByte)
+{
+    // A config file saved as UTF-16 puts zero bytes in the report.
+    const std::string text = std::string("f\0s\0x\0.\0c\0f\0g\0", 14) + "\nlater sections\n";
+    std::string plain;
+    ASSERT_TRUE(decipher_report(sealed_bytes_of(text), plain));
+    EXPECT_EQ(plain, text);
+}
+
+TEST(Sealing, ReplacesAnEarlierReport)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("first report, quite long\n", file.c_str()));
+    ASSERT_TRUE(seal_text("second\n", file.c_str()));
+    std::string plain;
+    ASSERT_TRUE(decipher_report(read_file_bytes(file), plain));
+    EXPECT_EQ(plain, "second\n");
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+
+TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    // A directory where the temporary file should go makes its creation fail.
+    fs::create_directory(file + ".tmp");
+    EXPECT_FALSE(seal_text("newer\n", file.c_str()));
+    EXPECT_EQ(read_file_bytes(file), earlier);
+}
+
+#ifndef _WIN32
+TEST(Sealing, ReportsFailureInAReadOnlyDirectory)
+{
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.path() / "read-only";
+    fs::create_directory(folder);
+    const std::string file = (folder / "Ravelo_Report.dat").string();
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    chmod(folder.c_str(), 0555);
+
+    // Root writes into read-only directories, so the write is tried by a
+    // child that has given up root.
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        _exit(seal_text("newer\n", file.c_str()) ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write was reported as done; 2: could not drop root";
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+#endif
