@@ -36,7 +36,7 @@ const std::size_t read_chunk = 1024;
 } // namespace
 
 #define MD5_STEP(f, a, b, c, d, x, s, t) \
-    a = b + rotate_left(a + f(b, c, d) + x + t, s)
+    a = b + rotate_left(a + (x + t) + f(b, c, d), s)
 
 MD5::MD5()
     : state{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476}, count{0, 0},
