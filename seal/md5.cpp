@@ -1,23 +1,11 @@
 #include "md5.h"
 
+#include "byte_order.h"
+
 #include <cstring>
 #include <iostream>
 
 namespace {
-
-std::uint32_t load32_le(const unsigned char* bytes)
-{
-    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-           std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-}
-
-void store32_le(unsigned char* bytes, std::uint32_t word)
-{
-    bytes[0] = static_cast<unsigned char>(word);
-    bytes[1] = static_cast<unsigned char>(word >> 8);
-    bytes[2] = static_cast<unsigned char>(word >> 16);
-    bytes[3] = static_cast<unsigned char>(word >> 24);
-}
 
 inline std::uint32_t rotate_left(std::uint32_t x, int n)
 {

@@ -1,5 +1,6 @@
 #include "report_cipher.h"
 
+#include "byte_order.h"
 #include "../platform/win32.h"
 #include "../scan/report.h"
 
@@ -15,20 +16,6 @@ const std::uint32_t report_key[4] = {51203, 7741, 28890, 13562};
 namespace {
 
 const std::uint32_t delta = 0x9E3779B9;
-
-std::uint32_t load32_le(const unsigned char* bytes)
-{
-    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-           std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
-}
-
-void store32_le(unsigned char* bytes, std::uint32_t word)
-{
-    bytes[0] = static_cast<unsigned char>(word);
-    bytes[1] = static_cast<unsigned char>(word >> 8);
-    bytes[2] = static_cast<unsigned char>(word >> 16);
-    bytes[3] = static_cast<unsigned char>(word >> 24);
-}
 
 void encipher_bytes(unsigned char* bytes, std::size_t length)
 {

@@ -1,23 +1,11 @@
 #include "report_decipher.h"
 
+#include "../seal/byte_order.h"
 #include "../seal/report_cipher.h"
 
 namespace {
 
 const std::uint32_t delta = 0x9E3779B9;
-
-std::uint32_t load32_le(const char* bytes)
-{
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-           std::uint32_t(b[3]) << 24;
-}
-
-void store32_le(char* bytes, std::uint32_t word)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>(word >> (8 * i));
-}
 
 } // namespace
 
@@ -38,11 +26,12 @@ bool decipher_report(const std::string& sealed, std::string& text)
     if (sealed.size() % 8 != 0)
         return false;
     text = sealed;
+    auto* bytes = reinterpret_cast<unsigned char*>(&text[0]);
     for (std::size_t at = 0; at < text.size(); at += 8) {
-        std::uint32_t block[2] = {load32_le(&text[at]), load32_le(&text[at + 4])};
+        std::uint32_t block[2] = {load32_le(bytes + at), load32_le(bytes + at + 4)};
         xtea_decipher(block, report_key);
-        store32_le(&text[at], block[0]);
-        store32_le(&text[at + 4], block[1]);
+        store32_le(bytes + at, block[0]);
+        store32_le(bytes + at + 4, block[1]);
     }
     // A report ends with a line feed, so zero bytes in the last block past
     // it can only be padding.
