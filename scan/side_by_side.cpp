@@ -20,6 +20,11 @@ void list_side_by_side()
 {
     char windows_directory[MAX_PATH] = "";
     SHGetFolderPathA(nullptr, CSIDL_WINDOWS, nullptr, SHGFP_TYPE_CURRENT, windows_directory);
+    list_side_by_side_of(windows_directory);
+}
+
+void list_side_by_side_of(const char* windows_directory)
+{
     report_stream << "System dir                    : " << windows_directory << write_endl;
     report_stream << "Side-by-side libraries list   : " << write_endl;
 
