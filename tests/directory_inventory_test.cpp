@@ -129,7 +129,8 @@ TEST(DirectoryInventory, FilesNamedLikeDevicesAreListedButNotOpened)
     };
     for (const auto& c : cases) {
         ScratchDirectory scratch;
-        if (!make_file_named_like_device(scratch.path().string(), c.name))
+        file_named_like_device file(scratch.path().string(), c.name);
+        if (!file.ok())
             GTEST_SKIP() << "this system cannot make a file named " << c.name;
         EXPECT_EQ(tree_listing(scratch.path().string()),
                   file_line(c.name, c.device ? "Can't read file..." : digest_of_x))
@@ -144,8 +145,9 @@ TEST(DirectoryInventory, ALinkBackIntoTheTreeIsShownButNotEntered)
     fs::create_directory(scratch.path() / "a");
     fs::create_directory(scratch.path() / "b");
     write_file_bytes(scratch.path() / "a" / "data.txt", "x");
-    ASSERT_TRUE(make_directory_link(windows_join(root, "b"), "to_a", "../a"));
-    ASSERT_TRUE(make_directory_link(windows_join(root, "b"), "up", ".."));
+    directory_link to_a(windows_join(root, "b"), "to_a", "../a");
+    directory_link up(windows_join(root, "b"), "up", "..");
+    ASSERT_TRUE(to_a.ok() && up.ok());
 
     // A link elsewhere is entered; the one back to the top is not.
     EXPECT_EQ(tree_listing(root), "O a\n" + file_line("data.txt", digest_of_x, 1) + "O b\n" +

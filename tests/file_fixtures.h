@@ -3,6 +3,7 @@
 // both platforms where they can be, and by each platform's own means where
 // they cannot.
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -23,15 +24,26 @@ inline std::string windows_join(const std::string& directory, const std::string&
 
 #ifdef _WIN32
 
+// Looks through the whole directory: a search for a device name such as
+// aux.ini alone would find the device.
 inline bool entry_exists(const std::string& directory, const std::string& name)
 {
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileExA(windows_join(directory, name).c_str(), FindExInfoStandard,
+    HANDLE search = FindFirstFileExA(windows_join(directory, "*.*").c_str(), FindExInfoStandard,
                                      &entry, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return false;
+    bool found = false;
+    do
+        found = found || name == entry.cFileName;
+    while (FindNextFileA(search, &entry));
     FindClose(search);
-    return true;
+    return found;
+}
+
+inline bool running_under_wine()
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 // Runs a Unix program in directory; only Wine can. Wine gives no usable
@@ -49,42 +61,85 @@ inline bool run_unix_program(const std::string& directory, const char* program, 
     return true;
 }
 
-inline bool wait_for_entry(const std::string& directory, const std::string& name)
+inline bool wait_for_entry(const std::string& directory, const std::string& name, bool present = true)
 {
     for (int tries = 0; tries < 100; ++tries) {
-        if (entry_exists(directory, name))
+        if (entry_exists(directory, name) == present)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
 }
 
-// Makes directory\link_name a link to the directory target (relative to
-// directory, '/' as separator). False when this system cannot.
-inline bool make_directory_link(const std::string& directory, const std::string& link_name,
-                                const std::string& target)
+// Runs a Unix program under Wine and waits until its effect shows.
+inline bool run_unix_program_until(const std::string& directory, const char* program,
+                                   const std::string& command_line, const std::string& name,
+                                   bool present)
 {
-    std::string windows_target = target;
-    for (char& c : windows_target)
-        if (c == '/')
-            c = '\\';
-    const std::string link = windows_join(directory, link_name);
-    if (CreateSymbolicLinkA(link.c_str(), windows_target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
-        (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
-        return true;
-    // Wine 8 answers CreateSymbolicLinkA with success and makes nothing; a
-    // Unix link made beside it shows as a reparse point.
-    return run_unix_program(directory, "Z:\\bin\\ln", "ln -s " + target + " " + link_name) &&
-           wait_for_entry(directory, link_name);
+    return run_unix_program(directory, program, command_line) &&
+           wait_for_entry(directory, name, present);
 }
 
+// Makes directory\name a link to the directory target (relative to
+// directory, '/' as separator) and removes it when it goes. Removing a tree
+// through a link to its own top would never end, so the link goes first.
+class directory_link {
+public:
+    directory_link(const std::string& directory, const std::string& name, const std::string& target)
+        : directory(directory), name(name)
+    {
+        std::string windows_target = target;
+        for (char& c : windows_target)
+            if (c == '/')
+                c = '\\';
+        // Wine 8's CreateSymbolicLinkA does not make a link Wine follows; a
+        // Unix link shows as a directory and a reparse point.
+        if (running_under_wine())
+            made = run_unix_program_until(directory, "Z:\\bin\\ln", "ln -s " + target + " " + name, name, true);
+        else
+            made = CreateSymbolicLinkA(windows_join(directory, name).c_str(), windows_target.c_str(),
+                                       SYMBOLIC_LINK_FLAG_DIRECTORY);
+    }
+    ~directory_link()
+    {
+        if (made && running_under_wine())
+            run_unix_program_until(directory, "Z:\\bin\\rm", "rm -f " + name, name, false);
+        else if (made)
+            RemoveDirectoryA(windows_join(directory, name).c_str());
+    }
+    directory_link(const directory_link&) = delete;
+    directory_link& operator=(const directory_link&) = delete;
+    bool ok() const { return made; }
+
+private:
+    std::string directory, name;
+    bool made = false;
+};
+
 // Makes a file whose name Win32 reads as a device (aux.ini), holding one
-// byte. Only Wine, through a Unix program, can.
-inline bool make_file_named_like_device(const std::string& directory, const std::string& name)
-{
-    return run_unix_program(directory, "Z:\\bin\\sh", "sh -c \"printf x > " + name + "\"") &&
-           wait_for_entry(directory, name);
-}
+// byte, and removes it when it goes: through Win32 both would reach the
+// device. Only Wine, through a Unix program, can.
+class file_named_like_device {
+public:
+    file_named_like_device(const std::string& directory, const std::string& name)
+        : directory(directory), name(name)
+    {
+        made = running_under_wine() &&
+               run_unix_program_until(directory, "Z:\\bin\\sh", "sh -c \"printf x > " + name + "\"", name, true);
+    }
+    ~file_named_like_device()
+    {
+        if (made)
+            run_unix_program_until(directory, "Z:\\bin\\rm", "rm -f " + name, name, false);
+    }
+    file_named_like_device(const file_named_like_device&) = delete;
+    file_named_like_device& operator=(const file_named_like_device&) = delete;
+    bool ok() const { return made; }
+
+private:
+    std::string directory, name;
+    bool made = false;
+};
 
 // Keeps the file at path from being opened: on Windows by holding it open
 // without sharing it; elsewhere the substitute refuses the next file open.
@@ -109,18 +164,31 @@ private:
 
 #else
 
-inline bool make_directory_link(const std::string& directory, const std::string& link_name,
-                                const std::string& target)
-{
-    return symlink(target.c_str(), posix_path((directory + "/" + link_name).c_str()).c_str()) == 0;
-}
+class directory_link {
+public:
+    directory_link(const std::string& directory, const std::string& name, const std::string& target)
+        : made(symlink(target.c_str(), posix_path((directory + "/" + name).c_str()).c_str()) == 0)
+    {
+    }
+    bool ok() const { return made; }
 
-inline bool make_file_named_like_device(const std::string& directory, const std::string& name)
-{
-    std::ofstream file(posix_path((directory + "/" + name).c_str()), std::ios::binary);
-    file << 'x';
-    return bool(file);
-}
+private:
+    bool made;
+};
+
+class file_named_like_device {
+public:
+    file_named_like_device(const std::string& directory, const std::string& name)
+    {
+        std::ofstream file(posix_path((directory + "/" + name).c_str()), std::ios::binary);
+        file << 'x';
+        made = bool(file);
+    }
+    bool ok() const { return made; }
+
+private:
+    bool made;
+};
 
 class open_refused {
 public:

@@ -84,7 +84,8 @@ TEST(FileSearch, ShowsADirectoryLinkAsADirectoryAndAReparsePoint)
 {
     ScratchDirectory scratch;
     fs::create_directory(scratch.path() / "target");
-    ASSERT_TRUE(make_directory_link(scratch.path().string(), "link", "target"));
+    directory_link link(scratch.path().string(), "link", "target");
+    ASSERT_TRUE(link.ok());
 
     const auto entries = search(windows_join(scratch.path().string(), "link"));
     ASSERT_EQ(entries.size(), 1u);
