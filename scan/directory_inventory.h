@@ -3,8 +3,13 @@
 
 // Lists the tree under path depth-first, every file with its MD5 digest,
 // each line indented by depth tabs. Writes nothing for a directory that
-// cannot be searched.
+// cannot be searched, and "Path too long..." for one whose search pattern
+// does not fit MAX_PATH. A directory already being listed higher up the same
+// branch (a link back into the tree) gets its line but is not entered again.
+// A file that cannot be read whole, or is named like a DOS device, shows
+// "Can't read file..." instead of a digest.
 void list_directory(const std::string& path, unsigned depth);
 
-// Lists the files directly in path, under a heading naming the directory.
+// Lists the files directly in path, under a heading naming the directory,
+// or writes "Can't open" with the path when it cannot be searched.
 void list_directory_flat(const std::string& path);

@@ -53,6 +53,8 @@ TEST(ScanWorker, WritesTheReportLayoutIntoTheSealedFile)
 {
     ScratchDirectory scratch(true);
     setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
+    // Relative to the scratch directory, where it does not exist.
+    setenv("RAVELO_WINDOWS_DIR", "C:\\Windows", 1);
     reset_scan_state();
 
     ASSERT_TRUE(run_scan());

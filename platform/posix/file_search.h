@@ -1,2 +1,60 @@
 #pragma once
 #include "win32_types.h"
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(std::intptr_t)-1)
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;
+
+typedef struct _WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+} WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
+
+typedef enum _FINDEX_INFO_LEVELS {
+    FindExInfoStandard,
+    FindExInfoBasic,
+    FindExInfoMaxInfoLevel
+} FINDEX_INFO_LEVELS;
+
+typedef enum _FINDEX_SEARCH_OPS {
+    FindExSearchNameMatch,
+    FindExSearchLimitToDirectories,
+    FindExSearchLimitToDevices,
+    FindExSearchMaxSearchOp
+} FINDEX_SEARCH_OPS;
+
+// Searches the directory part of pattern (a Windows path, backslashes as
+// separators) for names matching its last part: '*' and '?' as wildcards,
+// letters without regard to case, "*.*" for every name. "." and ".." come
+// first when they match, then the names in the order of their upper-cased
+// bytes, as NTFS and Wine deliver them. Only dwFileAttributes (the directory
+// bit for a directory or a link to one, the reparse-point bit for a link) and
+// cFileName are filled; the rest of the record is zeroed. Returns
+// INVALID_HANDLE_VALUE when the directory cannot be searched, nothing
+// matches, or the pattern has MAX_PATH characters or more (as the narrow
+// Win32 calls refuse it).
+HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_data,
+                        FINDEX_SEARCH_OPS operation, LPVOID filter, DWORD flags);
+// Delivers the next entry; FALSE at the end of the enumeration.
+BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA find_data);
+BOOL FindClose(HANDLE search);

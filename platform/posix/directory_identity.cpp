@@ -1,0 +1,14 @@
+#include "../directory_identity.h"
+#include "paths.h"
+
+#include <sys/stat.h>
+
+bool identify_directory(const char* path, directory_identity& identity)
+{
+    struct stat status;
+    if (stat(posix_path(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return false;
+    identity.volume = status.st_dev;
+    identity.index = status.st_ino;
+    return true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+// Calls of the substitute that a test can make fail, so that every failure
+// path of the scan is exercised rather than assumed.
+enum class substitute_call {
+    open_file,        // opening a file stream: the stream starts failed
+    read_file,        // one read of a file stream: a read error
+    find_first_file,  // FindFirstFileExA: INVALID_HANDLE_VALUE
+    find_next_file,   // FindNextFileA: FALSE, as at the end
+    count
+};
+
+// Makes the nth call of that kind from now on fail (1: the very next one),
+// and only that call. 0 disarms it.
+void fail_call(substitute_call call, unsigned nth);
+// Disarms every armed failure.
+void clear_call_failures();
+// For the substitute, once per call: true when this call is to fail.
+bool call_fails(substitute_call call);

@@ -1,0 +1,144 @@
+#include "../file_streams.h"
+#include "fault_injection.h"
+#include "paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const std::size_t chunk_size = 64 * 1024;
+const char end_of_text = 0x1A;
+
+// Reads a file descriptor, in text mode translating as Windows does.
+class file_buffer : public std::streambuf {
+public:
+    file_buffer(int descriptor, bool text_mode)
+        : descriptor(descriptor), text_mode(text_mode), delivered(chunk_size),
+          raw(text_mode ? chunk_size : 0)
+    {
+    }
+    ~file_buffer() override
+    {
+        if (descriptor >= 0)
+            close(descriptor);
+    }
+    file_buffer(const file_buffer&) = delete;
+    file_buffer& operator=(const file_buffer&) = delete;
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr())
+            return traits_type::to_int_type(*gptr());
+        const std::size_t length = text_mode ? next_text_chunk() : read_some(delivered.data(), chunk_size);
+        if (length == 0)
+            return traits_type::eof();
+        setg(delivered.data(), delivered.data(), delivered.data() + length);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::size_t read_some(char* into, std::size_t size)
+    {
+        if (ended)
+            return 0;
+        // An exception from underflow is how the stream learns of a read
+        // error: it catches it and sets its bad flag.
+        if (call_fails(substitute_call::read_file))
+            throw std::ios_base::failure("read error");
+        ssize_t got;
+        do
+            got = read(descriptor, into, size);
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            throw std::ios_base::failure("read error");
+        return static_cast<std::size_t>(got);
+    }
+
+    // Translates raw chunks until at least one character comes out or the
+    // input ends. A CR at the end of a chunk waits for the next one, which
+    // tells whether a line feed follows it.
+    std::size_t next_text_chunk()
+    {
+        std::size_t out = 0;
+        while (out == 0 && !ended) {
+            const std::size_t got = read_some(raw.data() + carried, chunk_size - carried);
+            const bool at_end = got == 0;
+            const std::size_t length = carried + got;
+            carried = 0;
+            for (std::size_t i = 0; i < length; ++i) {
+                const char c = raw[i];
+                if (c == end_of_text) {
+                    ended = true;
+                    break;
+                }
+                if (c == '\r' && i + 1 == length && !at_end) {
+                    raw[0] = '\r';
+                    carried = 1;
+                    break;
+                }
+                if (c == '\r' && i + 1 < length && raw[i + 1] == '\n')
+                    continue;
+                delivered[out++] = c;
+            }
+            if (at_end)
+                ended = true;
+        }
+        return out;
+    }
+
+    int descriptor;
+    bool text_mode;
+    bool ended = false;
+    std::size_t carried = 0;
+    std::vector<char> delivered;
+    std::vector<char> raw;
+};
+
+class file_stream : public std::istream {
+public:
+    file_stream(int descriptor, bool text_mode)
+        : std::istream(nullptr), buffer(descriptor, text_mode)
+    {
+        if (descriptor < 0)
+            clear(std::ios::failbit);
+        else
+            rdbuf(&buffer);
+    }
+
+private:
+    file_buffer buffer;
+};
+
+// Only regular files are opened, and without blocking: a FIFO or a device
+// node would otherwise hang the scan.
+int open_regular_file(const char* path)
+{
+    if (call_fails(substitute_call::open_file))
+        return -1;
+    const int descriptor = open(posix_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+} // namespace
+
+std::unique_ptr<std::istream> open_binary_input(const char* path)
+{
+    return std::make_unique<file_stream>(open_regular_file(path), false);
+}
+
+std::unique_ptr<std::istream> open_text_input(const char* path)
+{
+    return std::make_unique<file_stream>(open_regular_file(path), true);
+}

@@ -1,0 +1,217 @@
+#include "file_fixtures.h"
+#include "scan/directory_inventory.h"
+#include "scan/report.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Digests from md5sum, not from the program's own MD5.
+const char empty_digest[] = "d41d8cd98f00b204e9800998ecf8427e";
+const char digest_of_x[] = "9dd4e461268c8034f5c8564e155c67a6";       // "x"
+const char digest_of_file_f[] = "bf5e6b2ec748885cf1684e4a16321b64";  // "file F"
+const char digest_of_file_g[] = "075e047d08a5f14d825337010d43e2f7";  // "file G"
+const char digest_of_crlf_eof[] = "b3fb5a46426191eb0e1511ab995a2437"; // "a\r\nb\x1a" "c\r\n"
+
+std::string tree_listing(const std::string& path)
+{
+    reset_scan_state();
+    list_directory(path, 0);
+    return report_stream.str();
+}
+
+std::string flat_listing(const std::string& path)
+{
+    reset_scan_state();
+    list_directory_flat(path);
+    return report_stream.str();
+}
+
+std::string file_line(const std::string& name, const std::string& digest, unsigned depth = 0)
+{
+    return std::string(depth, '\t') + ". " + name + " \t" + digest + "\n";
+}
+
+} // namespace
+
+TEST(DirectoryInventory, ListsASubdirectoryWithItsContentBeforeTheNextEntry)
+{
+    ScratchDirectory scratch;
+    fs::create_directory(scratch.path() / "a_dir");
+    write_file_bytes(scratch.path() / "a_dir" / "g.txt", "file G");
+    write_file_bytes(scratch.path() / "b.txt", "file F");
+
+    EXPECT_EQ(tree_listing(scratch.path().string()),
+              "O a_dir\n" + file_line("g.txt", digest_of_file_g, 1) + file_line("b.txt", digest_of_file_f));
+}
+
+TEST(DirectoryInventory, StartsAtTheGivenDepth)
+{
+    ScratchDirectory scratch;
+    write_file_bytes(scratch.path() / "b.txt", "file F");
+    reset_scan_state();
+    list_directory(scratch.path().string(), 2);
+    EXPECT_EQ(report_stream.str(), file_line("b.txt", digest_of_file_f, 2));
+}
+
+TEST(DirectoryInventory, EmptyAndMissingDirectories)
+{
+    ScratchDirectory scratch;
+    const std::string root = scratch.path().string();
+    const std::string missing = windows_join(root, "missing");
+
+    EXPECT_EQ(tree_listing(root), "");
+    EXPECT_EQ(flat_listing(root), "O " + root + "\\\n");
+    EXPECT_EQ(tree_listing(missing), "");
+    EXPECT_EQ(flat_listing(missing), "O " + missing + "\\\nCan't open " + missing + " directory... \n");
+}
+
+TEST(DirectoryInventory, DigestsEveryByteAsStoredAndKeepsNamesUnchanged)
+{
+    ScratchDirectory scratch;
+    write_file_bytes(scratch.path() / "crlf and eof.bin", std::string("a\r\nb\x1a" "c\r\n"));
+    write_file_bytes(scratch.path() / "empty.txt", "");
+    fs::create_directory(scratch.path() / "sub dir.d");
+    write_file_bytes(scratch.path() / "sub dir.d" / "my file.v1.txt", "x");
+
+    EXPECT_EQ(tree_listing(scratch.path().string()),
+              file_line("crlf and eof.bin", digest_of_crlf_eof) + file_line("empty.txt", empty_digest) +
+                  "O sub dir.d\n" + file_line("my file.v1.txt", digest_of_x, 1));
+}
+
+TEST(DirectoryInventory, AFileThatCannotBeOpenedIsNotShownAsEmpty)
+{
+    ScratchDirectory scratch;
+    write_file_bytes(scratch.path() / "a_locked.bin", "x");
+    write_file_bytes(scratch.path() / "b_empty.txt", "");
+    {
+        open_refused refusal(scratch.file("a_locked.bin"));
+        ASSERT_TRUE(refusal.in_force());
+        EXPECT_EQ(tree_listing(scratch.path().string()),
+                  file_line("a_locked.bin", "Can't read file...") + file_line("b_empty.txt", empty_digest));
+    }
+    {
+        open_refused refusal(scratch.file("a_locked.bin"));
+        EXPECT_EQ(flat_listing(scratch.path().string()),
+                  "O " + scratch.path().string() + "\\\n" +
+                      file_line("a_locked.bin", "Can't read file...", 1) +
+                      file_line("b_empty.txt", empty_digest, 1));
+    }
+}
+
+TEST(DirectoryInventory, FlatListingSkipsSubdirectories)
+{
+    ScratchDirectory scratch;
+    fs::create_directory(scratch.path() / "sub");
+    write_file_bytes(scratch.path() / "sub" / "inner.txt", "file G");
+    write_file_bytes(scratch.path() / "outer.txt", "x");
+
+    EXPECT_EQ(flat_listing(scratch.path().string()),
+              "O " + scratch.path().string() + "\\\n" + file_line("outer.txt", digest_of_x, 1));
+}
+
+TEST(DirectoryInventory, FilesNamedLikeDevicesAreListedButNotOpened)
+{
+    const struct {
+        const char* name;
+        bool device;
+    } cases[] = {
+        {"aux.ini", true},     {"NUL.txt", true},    {"con", true},
+        {"Com1.log", true},    {"lpt9", true},       {"prn.tar.gz", true},
+        {"com10.txt", false},  {"lpt0.txt", false},  {"console.txt", false},
+        {"auxiliary", false},  {"nul_file", false},
+    };
+    for (const auto& c : cases) {
+        ScratchDirectory scratch;
+        file_named_like_device file(scratch.path().string(), c.name);
+        if (!file.ok())
+            GTEST_SKIP() << "this system cannot make a file named " << c.name;
+        EXPECT_EQ(tree_listing(scratch.path().string()),
+                  file_line(c.name, c.device ? "Can't read file..." : digest_of_x))
+            << c.name;
+    }
+}
+
+TEST(DirectoryInventory, ALinkBackIntoTheTreeIsShownButNotEntered)
+{
+    ScratchDirectory scratch;
+    const std::string root = scratch.path().string();
+    fs::create_directory(scratch.path() / "a");
+    fs::create_directory(scratch.path() / "b");
+    write_file_bytes(scratch.path() / "a" / "data.txt", "x");
+    directory_link to_a(windows_join(root, "b"), "to_a", "../a");
+    directory_link up(windows_join(root, "b"), "up", "..");
+    ASSERT_TRUE(to_a.ok() && up.ok());
+
+    // A link elsewhere is entered; the one back to the top is not.
+    EXPECT_EQ(tree_listing(root), "O a\n" + file_line("data.txt", digest_of_x, 1) + "O b\n" +
+                                      "\tO to_a\n" + file_line("data.txt", digest_of_x, 2) + "\tO up\n");
+}
+
+TEST(DirectoryInventory, PathsBeyondMaxPathAreReportedAndTheListingGoesOn)
+{
+    ScratchDirectory scratch;
+    const std::string root = scratch.path().string();
+    ASSERT_LT(root.size(), 150u);
+    // root\ddd...d is 200 characters; MAX_PATH allows 259 and a terminator.
+    const std::string deep(200 - root.size() - 1, 'd');
+    const std::string fits(54, 'c');       // pattern root\d\c\*.* of 259 characters
+    const std::string too_long(55, 'e');   // pattern of 260
+    const std::string file_fits(58, 'f');  // path of 259
+    const std::string file_too_long(59, 'g');
+    const fs::path top = scratch.path() / deep;
+    fs::create_directories(top / fits);
+    fs::create_directories(top / too_long);
+    write_file_bytes(top / fits / "f", "x");
+    write_file_bytes(top / file_fits, "x");
+    write_file_bytes(top / file_too_long, "x");
+    fs::create_directory(scratch.path() / "z_after");
+    write_file_bytes(scratch.path() / "z_after" / "x.txt", "x");
+
+    EXPECT_EQ(tree_listing(root),
+              "O " + deep + "\n" + "\tO " + fits + "\n" + file_line("f", digest_of_x, 2) + "\tO " +
+                  too_long + "\n" + "\t\tPath too long...\n" + file_line(file_fits, digest_of_x, 1) +
+                  file_line(file_too_long, "Can't read file...", 1) + "O z_after\n" +
+                  file_line("x.txt", digest_of_x, 1));
+
+    const std::string long_directory = windows_join(windows_join(root, deep), too_long);
+    EXPECT_EQ(flat_listing(long_directory),
+              "O " + long_directory + "\\\nCan't open " + long_directory + " directory... \n");
+}
+
+#ifndef _WIN32
+TEST(DirectoryInventory, AReadErrorPartWayIsNotShownAsAPartialDigest)
+{
+    ScratchDirectory scratch;
+    write_file_bytes(scratch.path() / "big.bin", std::string(200 * 1024, 'x'));
+    write_file_bytes(scratch.path() / "small.txt", "x");
+    fail_call(substitute_call::read_file, 2);
+    EXPECT_EQ(tree_listing(scratch.path().string()),
+              file_line("big.bin", "Can't read file...") + file_line("small.txt", digest_of_x));
+    clear_call_failures();
+}
+
+TEST(DirectoryInventory, AFailingSearchEndsThatDirectoryQuietly)
+{
+    ScratchDirectory scratch;
+    fs::create_directory(scratch.path() / "sub");
+    write_file_bytes(scratch.path() / "sub" / "a.txt", "x");
+    write_file_bytes(scratch.path() / "sub" / "b.txt", "x");
+    write_file_bytes(scratch.path() / "z.txt", "x");
+
+    // The fifth FindNextFileA, in the subdirectory after ".", ".." and
+    // a.txt, fails; the parent goes on.
+    fail_call(substitute_call::find_next_file, 5);
+    EXPECT_EQ(tree_listing(scratch.path().string()),
+              "O sub\n" + file_line("a.txt", digest_of_x, 1) + file_line("z.txt", digest_of_x));
+    fail_call(substitute_call::find_first_file, 2);
+    EXPECT_EQ(tree_listing(scratch.path().string()), "O sub\n" + file_line("z.txt", digest_of_x));
+    clear_call_failures();
+}
+#endif
