@@ -20,15 +20,6 @@ namespace {
 const char simulator_key[] = "Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
 const char failure_line[] = "Can't find FSX registry entry.\n";
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 std::string upper_case(std::string text)
 {
     for (char& c : text)

@@ -11,19 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-} // namespace
-
 TEST(Report, EndsLinesWithALineFeedOnly)
 {
     std::ostringstream out;
