@@ -43,6 +43,15 @@ std::string ScratchDirectory::file(const std::string& name) const
     return (root / name).string();
 }
 
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 std::string read_file_bytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A fresh directory under the system's temporary folder, removed with all
 // its content when the object goes. The current directory is moved into it
@@ -20,6 +21,9 @@ private:
     std::filesystem::path root;
     std::filesystem::path previous_directory;
 };
+
+// The text's lines, without their line feeds.
+std::vector<std::string> lines_of(const std::string& text);
 
 std::string read_file_bytes(const std::filesystem::path& path);
 void write_file_bytes(const std::filesystem::path& path, const std::string& bytes);
