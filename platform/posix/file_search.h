@@ -12,11 +12,6 @@
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 
-typedef struct _FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-} FILETIME;
-
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;

@@ -19,11 +19,6 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 
-struct FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-};
-typedef FILETIME* PFILETIME;
 struct SECURITY_ATTRIBUTES;
 typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 

@@ -22,6 +22,12 @@ typedef std::uintptr_t WPARAM;
 typedef std::intptr_t LPARAM;
 typedef std::intptr_t LRESULT;
 
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+typedef FILETIME* PFILETIME;
+
 #define WINAPI
 #define TRUE 1
 #define FALSE 0
