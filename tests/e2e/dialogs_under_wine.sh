@@ -95,9 +95,10 @@ press shift+Tab space
 expect_exit_0 "$runs/form_exit" "the form's Exit ends the program with code 0"
 check "nothing was written" no_report "$runs/form_exit"
 
-required_field_refused() { # description
+required_field_refused() { # description [screenshot name]
     press Tab space
     expect_state box+form "$1: a warning over the form"
+    [ -z "${2:-}" ] || screenshot "$2"
     press Return
     expect_state form "$1: the form stays"
 }
@@ -121,8 +122,8 @@ type_text 'ada@example.com'
 press Tab Tab
 type_description
 screenshot 3-form-name-empty
-required_field_refused "OK with the name empty"
-screenshot 4-form-after-warning
+required_field_refused "OK with the name empty" 4-form-warning
+screenshot 5-form-after-warning
 press shift+Tab shift+Tab shift+Tab shift+Tab
 type_text 'Ada Lovelace'
 press Tab End $(printf 'BackSpace %.0s' $(seq 16))
@@ -134,13 +135,13 @@ press Tab Tab ctrl+End $(printf 'BackSpace %.0s' $(seq 70))
 required_field_refused "OK with the description empty"
 press shift+Tab
 type_description
-screenshot 5-form-filled
+screenshot 6-form-filled
 press Tab space
 # The progress window is up while the scan runs; a fast scan may end first.
 for _ in $(seq 40); do
     state=$(window_state)
     if [ "$state" = box ]; then
-        screenshot 6-progress
+        screenshot 7-progress
         ok "the progress window shows while the scan runs"
         break
     fi
@@ -148,7 +149,7 @@ for _ in $(seq 40); do
     sleep 0.05
 done
 expect_state completion "the completion dialog follows the scan"
-screenshot 7-completion
+screenshot 8-completion
 press Escape
 stays_open completion "$main" "Escape leaves the completion dialog open"
 press Return
@@ -180,7 +181,7 @@ for i in $(seq 26); do
 done
 type_text "$(printf 'L%.0s' $(seq 40))"
 long_description+="$(printf 'L%.0s' $(seq 24))"
-screenshot 8-form-limits
+screenshot 9-form-limits
 press Tab space
 expect_state completion "the completion dialog follows the scan"
 click_close_box
@@ -202,7 +203,7 @@ press Tab Tab
 type_text 'y'
 press Tab space
 expect_state completion "a name of spaces only is accepted; the completion dialog follows"
-screenshot 9-completion-not-written
+screenshot 10-completion-not-written
 press space
 expect_exit_0 "$unwritable" "the completion dialog's Close ends the program with code 0"
 check "the folder in the report's place is left as it was" test -d "$unwritable/Ravelo_Report.dat"
