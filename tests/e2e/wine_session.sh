@@ -49,12 +49,19 @@ make_prefix() {
 
 start_xvfb() {
     local display_file="$e2e_dir/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    rm -f "$display_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+        >"$e2e_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
         [ -s "$display_file" ] && break
         sleep 0.1
     done
+    if [ ! -s "$display_file" ]; then
+        echo "Xvfb did not start:" >&2
+        cat "$e2e_dir/xvfb.log" >&2
+        exit 1
+    fi
     export DISPLAY=":$(head -n1 "$display_file")"
 }
 
