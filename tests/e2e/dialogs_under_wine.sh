@@ -1,0 +1,272 @@
+#!/usr/bin/env bash
+# dialogs_under_wine.sh RAVELO_EXE RAVELO_DECODE [E2E_DIR]
+# Clicks and types through Ravelo.exe under Wine, every way through the
+# dialogs, against a demo simulator installation, and checks the exit codes,
+# the windows shown and the report written. Screenshots of each dialog land
+# in E2E_DIR/screenshots (default: build/e2e).
+# RAVELO_SKIP_SECTION_CHECKS=1 skips the checks of the report's section
+# content (the user's fields and the planted files) and keeps all others.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+ravelo_exe=$(realpath "$1")
+decode=$(realpath "$2")
+e2e_dir=$(realpath -m "${3:-$here/../../build/e2e}")
+skip_sections=${RAVELO_SKIP_SECTION_CHECKS:-0}
+source "$here/wine_session.sh"
+
+failures=0
+ok() { echo "ok: $1"; }
+failed() { echo "FAILED: $1"; failures=$((failures + 1)); }
+check() { # description, then a command that must succeed
+    local what=$1; shift
+    if "$@"; then ok "$what"; else failed "$what"; fi
+}
+expect_state() { # state, description
+    if wait_for_state "$1"; then ok "$2"; else failed "$2 (windows: $(window_state))"; screenshot "failed-$failures"; fi
+}
+expect_exit_0() { # folder, description
+    local code
+    code=$(wait_for_exit "$1")
+    if [ "$code" = 0 ]; then ok "$2"; else failed "$2 (exit: $code)"; fi
+}
+stays_open() { # state, description: the state holds for a second
+    sleep 1
+    if [ "$(window_state)" = "$1" ] && [ ! -f "$2.exit" ]; then ok "$3"; else failed "$3 (windows: $(window_state))"; fi
+}
+no_report() { [ ! -e "$1/Ravelo_Report.dat" ]; }
+contains() { # text file, expected bytes
+    local text
+    text=$(cat "$1"; echo .)
+    [[ "$text" == *"$2"* ]]
+}
+section_check() { # description, then a command; skipped on request
+    if [ "$skip_sections" = 1 ]; then echo "skipped: $1"; else check "$@"; fi
+}
+
+runs="$e2e_dir/prefix/drive_c/runs"
+trap end_wine_session EXIT
+echo "Making the Wine prefix and the demo installation"
+start_wine_session
+xdotool mousemove 5 760
+
+accept_consent() { # from the consent dialog with OK focused, to the form
+    press Tab Tab Tab space Return
+}
+
+echo "== Consent: OK without the box, then Escape"
+start_ravelo "$runs/consent_escape"
+expect_state consent "the consent dialog opens"
+screenshot 1-consent
+press Return
+expect_state box+consent "OK with the box not ticked shows a warning over the consent dialog"
+screenshot 2-consent-warning
+press Return
+stays_open consent "$runs/consent_escape" "the consent dialog stays after the warning"
+press Escape
+expect_exit_0 "$runs/consent_escape" "Escape ends the program with code 0"
+check "nothing was written" no_report "$runs/consent_escape"
+
+echo "== Consent: Exit"
+start_ravelo "$runs/consent_exit"
+expect_state consent "the consent dialog opens"
+press Tab space
+expect_exit_0 "$runs/consent_exit" "Exit ends the program with code 0"
+
+echo "== Consent: close box"
+start_ravelo "$runs/consent_close"
+expect_state consent "the consent dialog opens"
+click_close_box
+expect_exit_0 "$runs/consent_close" "the close box ends the program with code 0"
+
+echo "== Form: close box, Exit, Escape"
+start_ravelo "$runs/form_close"
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "OK with the box ticked shows the form"
+click_close_box
+expect_exit_0 "$runs/form_close" "the form's close box ends the program with code 0"
+start_ravelo "$runs/form_exit"
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "the form opens"
+press Escape
+stays_open form "$runs/form_exit" "Escape leaves the form open"
+press shift+Tab space
+expect_exit_0 "$runs/form_exit" "the form's Exit ends the program with code 0"
+check "nothing was written" no_report "$runs/form_exit"
+
+required_field_refused() { # description [screenshot name]
+    press Tab space
+    expect_state box+form "$1: a warning over the form"
+    [ -z "${2:-}" ] || screenshot "$2"
+    press Return
+    expect_state form "$1: the form stays"
+}
+
+type_description() {
+    type_text 'The gauge stays dark.'
+    press Return
+    type_text 'Since the last update.'
+    press Return
+    type_text 'Panel: default'
+}
+
+echo "== Form: each required field empty, then the scan"
+main="$runs/main"
+start_ravelo "$main"
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "the form opens"
+press Tab
+type_text 'ada@example.com'
+press Tab Tab
+type_description
+screenshot 3-form-name-empty
+required_field_refused "OK with the name empty" 4-form-warning
+screenshot 5-form-after-warning
+press shift+Tab shift+Tab shift+Tab shift+Tab
+type_text 'Ada Lovelace'
+press Tab End $(printf 'BackSpace %.0s' $(seq 16))
+press Tab Tab
+required_field_refused "OK with the e-mail empty"
+press shift+Tab shift+Tab shift+Tab
+type_text 'ada@example.com'
+press Tab Tab ctrl+End $(printf 'BackSpace %.0s' $(seq 70))
+required_field_refused "OK with the description empty"
+press shift+Tab
+type_description
+screenshot 6-form-filled
+press Tab space
+# The progress window is up while the scan runs; a fast scan may end first.
+for _ in $(seq 40); do
+    state=$(window_state)
+    if [ "$state" = box ]; then
+        screenshot 7-progress
+        ok "the progress window shows while the scan runs"
+        break
+    fi
+    [ "$state" = completion ] && { echo "note: the scan ended before the progress window was seen"; break; }
+    sleep 0.05
+done
+expect_state completion "the completion dialog follows the scan"
+screenshot 8-completion
+press Escape
+stays_open completion "$main" "Escape leaves the completion dialog open"
+press Return
+expect_exit_0 "$main" "Enter in the completion dialog ends the program with code 0"
+check "the report file was written" test -s "$main/Ravelo_Report.dat"
+"$decode" "$main/Ravelo_Report.dat" "$main/report.txt" || failed "the report decodes"
+
+echo "== Form: fields typed past their limits; completion's close box"
+limits="$runs/limits"
+start_ravelo "$limits"
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "the form opens"
+long_name="$(printf 'N%.0s' $(seq 100))"
+long_email="$(printf 'e%.0s' $(seq 100))"
+long_forum="$(printf 'f%.0s' $(seq 100))"
+type_text "${long_name}XXXX"
+press Tab
+type_text "${long_email}YYYY"
+press Tab
+type_text "${long_forum}ZZZZ"
+press Tab
+line="$(printf 'd%.0s' $(seq 74))"
+long_description=""
+for i in $(seq 26); do
+    type_text "$line"
+    press Return
+    long_description+="$line"$'\r\n'
+done
+type_text "$(printf 'L%.0s' $(seq 40))"
+long_description+="$(printf 'L%.0s' $(seq 24))"
+screenshot 9-form-limits
+press Tab space
+expect_state completion "the completion dialog follows the scan"
+click_close_box
+expect_exit_0 "$limits" "the completion dialog's close box ends the program with code 0"
+"$decode" "$limits/Ravelo_Report.dat" "$limits/report.txt" || failed "the report decodes"
+
+echo "== A folder where the report cannot be written; a name of spaces"
+unwritable="$runs/unwritable"
+start_ravelo "$unwritable"
+# A folder in the report's place: the file cannot be written there.
+mkdir "$unwritable/Ravelo_Report.dat"
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "the form opens"
+type_text '   '
+press Tab
+type_text 'x@example.com'
+press Tab Tab
+type_text 'y'
+press Tab space
+expect_state completion "a name of spaces only is accepted; the completion dialog follows"
+screenshot 10-completion-not-written
+press space
+expect_exit_0 "$unwritable" "the completion dialog's Close ends the program with code 0"
+check "the folder in the report's place is left as it was" test -d "$unwritable/Ravelo_Report.dat"
+
+echo "== The report's content"
+report="$main/report.txt"
+cr=$'\r'
+rule="$(printf -- '-%.0s' $(seq 70))"
+md5() { md5sum "$1" | cut -c1-32; }
+section() { # report, title word: the lines between that banner and the next
+    awk -v title="** $2 " 'index($0, title) == 1 {inside = 1; next}
+                           /^\*\* .* \*+$/ {inside = 0} inside' "$1"
+}
+section "$report" "Vok directory" >"$main/vok.txt"
+section "$report" "Modules directory" >"$main/modules.txt"
+section_check "the user's four fields, the description with its CR LF pairs" contains "$report" \
+"Name:                Ada Lovelace
+e-mail:              ada@example.com
+Forum name:          
+Problem description: The gauge stays dark.$cr
+Since the last update.$cr
+Panel: default
+
+OS version:          "
+section_check "the install path from the 32-bit registry view and the application data path" \
+    contains "$report" "FSX path:            $fsx_windows
+App data path:       $app_data_windows
+"
+section_check "the Vok tree: a file" contains "$main/vok.txt" \
+    ". readme.txt "$'\t'"$(md5 "$fsx_unix/Vok/readme.txt")
+"
+section_check "the Vok tree: a subdirectory and its file" contains "$main/vok.txt" \
+    "O Gauges
+"$'\t'". vok_gauge.gau "$'\t'"$(md5 "$fsx_unix/Vok/Gauges/vok_gauge.gau")
+"
+section_check "the Modules tree" contains "$main/modules.txt" \
+    ". vok_module.dll "$'\t'"$(md5 "$fsx_unix/Modules/vok_module.dll")
+"
+section_check "dll.xml copied line by line" contains "$report" "The file begins below the line
+$rule
+<?xml version=\"1.0\"?>
+<SimBase.Document Type=\"Launch\">
+</SimBase.Document>
+
+$rule
+End of dll.xml reached.
+"
+section_check "fsx.cfg copied line by line" contains "$report" "The file begins below the line
+$rule
+[Main]
+User Objects=Airplane
+
+$rule
+End of fsx.cfg reached.
+"
+section_check "fields typed past their limits are cut to 100, 100, 100 and 2000 characters" \
+    contains "$limits/report.txt" "Name:                $long_name
+e-mail:              $long_email
+Forum name:          $long_forum
+Problem description: $long_description
+
+"
+
+echo "Screenshots: $e2e_dir/screenshots"
+echo "$failures failed"
+[ "$failures" -eq 0 ]
