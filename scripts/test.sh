@@ -6,9 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install_deps.sh
 bash scripts/build.sh
-# The front-end tests read the user's fields and the planted files back from
-# the report only once every report section is built.
-export RAVELO_SKIP_SECTION_CHECKS=${RAVELO_SKIP_SECTION_CHECKS:-1}
 
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
