@@ -13,31 +13,29 @@ std::string without_trailing_slashes(std::string path)
     return path;
 }
 
+// The folder an environment variable names, or empty when it is unset.
+std::string folder_from(const char* variable, const char* below = "")
+{
+    const char* value = std::getenv(variable);
+    if (!value || !*value)
+        return std::string();
+    return without_trailing_slashes(value) + below;
+}
+
 std::string application_data_folder()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config)
-        return without_trailing_slashes(config);
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return without_trailing_slashes(home) + "/.config";
-    return std::string();
+    std::string folder = folder_from("XDG_CONFIG_HOME");
+    return folder.empty() ? folder_from("HOME", "/.config") : folder;
 }
 
 // The Windows directory of the Wine prefix in use: where a simulator run
 // under Wine keeps its side-by-side assemblies.
 std::string windows_folder()
 {
-    const char* chosen = std::getenv("RAVELO_WINDOWS_DIR");
-    if (chosen && *chosen)
-        return without_trailing_slashes(chosen);
-    const char* prefix = std::getenv("WINEPREFIX");
-    if (prefix && *prefix)
-        return without_trailing_slashes(prefix) + "/drive_c/windows";
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return without_trailing_slashes(home) + "/.wine/drive_c/windows";
-    return std::string();
+    std::string folder = folder_from("RAVELO_WINDOWS_DIR");
+    if (folder.empty())
+        folder = folder_from("WINEPREFIX", "/drive_c/windows");
+    return folder.empty() ? folder_from("HOME", "/.wine/drive_c/windows") : folder;
 }
 
 } // namespace
