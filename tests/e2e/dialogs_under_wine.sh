@@ -15,7 +15,8 @@ skip_sections=${RAVELO_SKIP_SECTION_CHECKS:-0}
 source "$here/wine_session.sh"
 
 failures=0
-ok() { echo "ok: $1"; }
+passes=0
+ok() { echo "ok: $1"; passes=$((passes + 1)); }
 failed() { echo "FAILED: $1"; failures=$((failures + 1)); }
 check() { # description, then a command that must succeed
     local what=$1; shift
@@ -268,5 +269,5 @@ Problem description: $long_description
 "
 
 echo "Screenshots: $e2e_dir/screenshots"
-echo "$failures failed"
+echo "e2e: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
