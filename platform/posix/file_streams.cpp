@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#include <memory>
 
 namespace {
 
@@ -17,8 +17,8 @@ const char end_of_text = 0x1A;
 class file_buffer : public std::streambuf {
 public:
     file_buffer(int descriptor, bool text_mode)
-        : descriptor(descriptor), text_mode(text_mode), delivered(chunk_size),
-          raw(text_mode ? chunk_size : 0)
+        : descriptor(descriptor), text_mode(text_mode), delivered(new char[chunk_size]),
+          raw(text_mode ? new char[chunk_size] : nullptr)
     {
     }
     ~file_buffer() override
@@ -34,10 +34,10 @@ protected:
     {
         if (gptr() < egptr())
             return traits_type::to_int_type(*gptr());
-        const std::size_t length = text_mode ? next_text_chunk() : read_some(delivered.data(), chunk_size);
+        const std::size_t length = text_mode ? next_text_chunk() : read_some(delivered.get(), chunk_size);
         if (length == 0)
             return traits_type::eof();
-        setg(delivered.data(), delivered.data(), delivered.data() + length);
+        setg(delivered.get(), delivered.get(), delivered.get() + length);
         return traits_type::to_int_type(*gptr());
     }
 
@@ -66,7 +66,7 @@ private:
     {
         std::size_t out = 0;
         while (out == 0 && !ended) {
-            const std::size_t got = read_some(raw.data() + carried, chunk_size - carried);
+            const std::size_t got = read_some(raw.get() + carried, chunk_size - carried);
             const bool at_end = got == 0;
             const std::size_t length = carried + got;
             carried = 0;
@@ -95,8 +95,9 @@ private:
     bool text_mode;
     bool ended = false;
     std::size_t carried = 0;
-    std::vector<char> delivered;
-    std::vector<char> raw;
+    // Not zero-filled: a listing opens thousands of files.
+    std::unique_ptr<char[]> delivered;
+    std::unique_ptr<char[]> raw;
 };
 
 class file_stream : public std::istream {
