@@ -1,6 +1,8 @@
 // The terminal front end: the dialogs' flow, texts and rules, with answers
-// read line by line from standard input (a terminal or a pipe). The end of
-// the input before the scan starts ends the program as Exit does.
+// read line by line from standard input (a terminal or a pipe). It is how the
+// scan code is exercised on Linux, not a product a customer runs. The end of
+// the input before the form is complete ends the program without a scan, with
+// a message and exit code 1, so that a script feeding it learns of it.
 #include "texts.h"
 #include "../scan/scan_state.h"
 #include "../scan/scan_worker.h"
@@ -88,16 +90,24 @@ form_outcome ask_form()
     return form_outcome::accepted;
 }
 
+int input_ended()
+{
+    std::cout << std::endl;
+    std::cerr << "ravelo: the input ended before the form was complete; no report was written"
+              << std::endl;
+    return 1;
+}
+
 } // namespace
 
 int main()
 {
     if (!consent_given())
-        return 0;
+        return input_ended();
     for (;;) {
         const form_outcome outcome = ask_form();
         if (outcome == form_outcome::input_ended)
-            return 0;
+            return input_ended();
         if (outcome == form_outcome::accepted)
             break;
         std::cout << required_fields_warning << '\n';

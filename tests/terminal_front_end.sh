@@ -49,11 +49,14 @@ Please, run Ravelo from a folder where you can save files.'
 long() { printf "$1%.0s" $(seq "$2"); }
 no_report() { [ ! -e "$run/Ravelo_Report.dat" ]; }
 
-# Input that ends before the scan: exit 0 like Exit, and no report.
+# Input that ends before the form is complete: exit 1 with one line on
+# standard error, and no report.
 # name | input | warnings of each kind expected
 while IFS='|' read -r name input consent_warnings field_warnings; do
     run "$name" "$input"
-    expect "$name: exit code 0" [ "$code" -eq 0 ]
+    expect "$name: exit code 1" [ "$code" -eq 1 ]
+    expect "$name: one line says the input ended" \
+        [ "$(count "$run.out" "ravelo: the input ended before the form was complete")" -eq 1 ]
     expect "$name: no report" no_report
     expect "$name: $consent_warnings consent warning(s)" \
         [ "$(count "$run.out" "$consent_warning")" -eq "$consent_warnings" ]
