@@ -11,16 +11,13 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bench=${1:-$root/build/windows/bench/registry_walk_bench.exe}
 # A prefix of its own: the registry server is stopped at the end.
 export WINEPREFIX="$root/build/wineprefix-bench"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine_prefix.sh"
 keys=111111
 
 # Wine and its server on one core, as for the tests: steadier figures.
 on_one_core() { taskset -c 0 "$@"; }
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    on_one_core wineboot -i >/dev/null 2>&1
-    on_one_core wineserver -w
-fi
+reuse_wine_prefix "$WINEPREFIX" win64
 # The hive's keys are volatile: they live as long as this server.
 on_one_core wineserver -p
 trap 'on_one_core wine "$bench" delete || true; wineserver -k 2>/dev/null || true' EXIT

@@ -7,7 +7,10 @@ for package in cmake ninja-build g++ libgtest-dev googletest mingw-w64 \
                openssl hashdeep xvfb xdotool imagemagick x11-utils; do
     have "$package" || needed+=("$package")
 done
-have wine32:i386 || needed+=(wine wine32:i386)
+# wine64 beside wine32: without it every prefix is a 32-bit Windows.
+for package in wine wine64 wine32:i386; do
+    have "$package" || needed+=("$package")
+done
 [ ${#needed[@]} -eq 0 ] && exit 0
 
 sudo=""

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the test prefix, making the prefix
+# Runs a Windows program under Wine in the test prefix, making a 64-bit one
 # when it is missing. Wine and its server are pinned to one core: registry
 # and file calls are several times faster and timings stop jumping.
 set -eu
-: "${WINEPREFIX:=$(cd "$(dirname "$0")/../.." && pwd)/build/wineprefix}"
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/scripts/wine_prefix.sh"
+: "${WINEPREFIX:=$root/build/wineprefix}"
 export WINEPREFIX
-export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installer dialogs in a fresh prefix.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    taskset -c 0 wineboot -i >/dev/null 2>&1
-    taskset -c 0 wineserver -w
-fi
+[ -f "$WINEPREFIX/system.reg" ] || make_wine_prefix "$WINEPREFIX" win64
 exec taskset -c 0 timeout "${RAVELO_WINE_TIMEOUT:-900}" wine "$@"
