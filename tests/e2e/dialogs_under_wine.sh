@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # dialogs_under_wine.sh RAVELO_EXE RAVELO_DECODE [E2E_DIR]
 # Clicks and types through Ravelo.exe under Wine, every way through the
-# dialogs, against a demo simulator installation, and checks the exit codes,
-# the windows shown and the report written. Screenshots of each dialog land
-# in E2E_DIR/screenshots (default: build/e2e).
+# dialogs, against the demo installation in a 64-bit prefix (with decoy keys
+# in the 64-bit registry view that a 32-bit program must not see), and checks
+# the exit codes, the windows shown and the report written. Screenshots of
+# each dialog land in E2E_DIR/screenshots (default: build/e2e).
 # RAVELO_SKIP_SECTION_CHECKS=1 skips the checks of the report's section
 # content (the user's fields and the planted files) and keeps all others.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 ravelo_exe=$(realpath "$1")
 decode=$(realpath "$2")
-e2e_dir=$(realpath -m "${3:-$here/../../build/e2e}")
+session_dir=$(realpath -m "${3:-$here/../../build/e2e}")
 skip_sections=${RAVELO_SKIP_SECTION_CHECKS:-0}
-source "$here/wine_session.sh"
+source "$here/../../scripts/wine_session.sh"
 
 failures=0
 passes=0
@@ -44,15 +45,23 @@ section_check() { # description, then a command; skipped on request
     if [ "$skip_sections" = 1 ]; then echo "skipped: $1"; else check "$@"; fi
 }
 
-runs="$e2e_dir/prefix/drive_c/runs"
+# Beside the simulator's key in the 32-bit view, another install path and a
+# keyword key in the 64-bit view only.
+plant_64_bit_decoys() {
+    wine_cmd reg add 'HKLM\Software\Microsoft\Microsoft Games\Flight Simulator\10.0' \
+        /v SetupPath /t REG_SZ /d 'D:\Decoy64\' /reg:64 /f
+    wine_cmd reg add 'HKLM\Software\Ravelo-decoy-64-only\FSX addon' \
+        /v Path /t REG_SZ /d 'D:\Decoy64\Vok' /reg:64 /f
+}
+
+runs="$WINEPREFIX/drive_c/runs"
 trap end_wine_session EXIT
 echo "Making the Wine prefix and the demo installation"
+make_session_prefix
+plant_demo_installation clean
+plant_64_bit_decoys
 start_wine_session
 xdotool mousemove 5 760
-
-accept_consent() { # from the consent dialog with OK focused, to the form
-    press Tab Tab Tab space Return
-}
 
 echo "== Consent: OK without the box, then Escape"
 start_ravelo "$runs/consent_escape"
@@ -213,13 +222,29 @@ echo "== The report's content"
 report="$main/report.txt"
 cr=$'\r'
 rule="$(printf -- '-%.0s' $(seq 70))"
-md5() { md5sum "$1" | cut -c1-32; }
-section() { # report, title word: the lines between that banner and the next
-    awk -v title="** $2 " 'index($0, title) == 1 {inside = 1; next}
-                           /^\*\* .* \*+$/ {inside = 0} inside' "$1"
+tab=$'\t'
+# section_body REPORT TITLE_WORDS: the body under that banner, without the
+# banner's lines and the two line ends that follow every tree section.
+section_body() {
+    awk -v title="** $2 " 'index($0, title) == 1 {inside = 1; skip = 5; next}
+                           /^\*\* .* \*+$/ {inside = 0}
+                           inside && skip > 0 {skip--; next}
+                           inside {print}' "$1" | head -n -2
 }
-section "$report" "Vok directory" >"$main/vok.txt"
-section "$report" "Modules directory" >"$main/modules.txt"
+# expected_listing DIR DEPTH: DIR as the tree listing writes it, each folder's
+# entries in the order Wine delivers them (names compared upper-cased).
+expected_listing() {
+    local dir=$1 depth=$2 tabs="" name i
+    for ((i = 0; i < depth; i++)); do tabs+=$tab; done
+    while IFS= read -r name; do
+        if [ -d "$dir/$name" ]; then
+            printf '%sO %s\n' "$tabs" "$name"
+            expected_listing "$dir/$name" $((depth + 1))
+        else
+            printf '%s. %s \t%s\n' "$tabs" "$name" "$(md5sum <"$dir/$name" | cut -c1-32)"
+        fi
+    done < <(ls -A "$dir" | LC_ALL=C sort -f)
+}
 section_check "the user's four fields, the description with its CR LF pairs" contains "$report" \
 "Name:                Ada Lovelace
 e-mail:              ada@example.com
@@ -230,36 +255,41 @@ Panel: default
 
 OS version:          "
 section_check "the install path from the 32-bit registry view and the application data path" \
-    contains "$report" "FSX path:            $fsx_windows
-App data path:       $app_data_windows
+    contains "$report" "FSX path:            $demo_fsx_windows
+App data path:       $demo_app_data_windows
 "
-section_check "the Vok tree: a file" contains "$main/vok.txt" \
-    ". readme.txt "$'\t'"$(md5 "$fsx_unix/Vok/readme.txt")
-"
-section_check "the Vok tree: a subdirectory and its file" contains "$main/vok.txt" \
-    "O Gauges
-"$'\t'". vok_gauge.gau "$'\t'"$(md5 "$fsx_unix/Vok/Gauges/vok_gauge.gau")
-"
-section_check "the Modules tree" contains "$main/modules.txt" \
-    ". vok_module.dll "$'\t'"$(md5 "$fsx_unix/Modules/vok_module.dll")
-"
+section_body "$report" "Vok directory" >"$main/vok.txt"
+expected_listing "$demo_fsx_unix/Vok" 0 >"$main/vok.expected"
+section_check "the Vok tree, every file with its digest" cmp -s "$main/vok.txt" "$main/vok.expected"
+section_body "$report" "Modules directory" >"$main/modules.txt"
+expected_listing "$demo_fsx_unix/Modules" 0 >"$main/modules.expected"
+section_check "the Modules tree" cmp -s "$main/modules.txt" "$main/modules.expected"
+demo_config="$demo_app_data_unix/Microsoft/FSX"
 section_check "dll.xml copied line by line" contains "$report" "The file begins below the line
 $rule
-<?xml version=\"1.0\"?>
-<SimBase.Document Type=\"Launch\">
-</SimBase.Document>
+$(tr -d '\r' <"$demo_config/dll.xml")
 
 $rule
 End of dll.xml reached.
 "
 section_check "fsx.cfg copied line by line" contains "$report" "The file begins below the line
 $rule
-[Main]
-User Objects=Airplane
+$(tr -d '\r' <"$demo_config/fsx.cfg")
 
 $rule
 End of fsx.cfg reached.
 "
+for assembly in "$demo_simconnect" "$demo_simconnect_rtm" "$demo_vc_runtime"; do
+    section_check "the side-by-side assembly ${assembly:0:48}..., file by file" contains "$report" \
+        "O C:\\windows\\winsxs\\$assembly\\
+$(expected_listing "$demo_winsxs_unix/$assembly" 1)
+"
+done
+section_check "the simulator's key of the 32-bit view in the HKEY_LOCAL_MACHINE section" \
+    contains "$report" "$tab$tab-> SetupPath ${tab}C:\\FSX\\
+"
+check "no key of the 64-bit view only in the report" \
+    [ "$(grep -c -e Decoy64 -e Ravelo-decoy-64-only "$report")" -eq 0 ]
 section_check "fields typed past their limits are cut to 100, 100, 100 and 2000 characters" \
     contains "$limits/report.txt" "Name:                $long_name
 e-mail:              $long_email
@@ -268,6 +298,6 @@ Problem description: $long_description
 
 "
 
-echo "Screenshots: $e2e_dir/screenshots"
+echo "Screenshots: $session_dir/screenshots"
 echo "e2e: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

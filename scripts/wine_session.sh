@@ -1,57 +1,40 @@
-# Sourced by the end-to-end scripts: a throwaway Wine prefix with a demo
-# simulator installation, shown on an Xvfb display (or the user's own) inside
+# Sourced by the end-to-end run and the demo: a 64-bit Wine prefix holding
+# the demo installation, shown on an Xvfb display (or the user's own) inside
 # Wine's virtual desktop, which draws the captions and close boxes that a bare
-# X server has no window manager for.
+# X server has no window manager for; and the means to drive Ravelo.exe
+# through its dialogs with xdotool.
 #
-# Needs: e2e_dir (the folder for the prefix, runs and screenshots).
-# Gives: WINEPREFIX, DISPLAY, app_data_unix, fsx_unix, start_wine_session,
-# end_wine_session, start_ravelo, wait_for_exit, window_state, wait_for_state,
-# screenshot, press, type_text.
+# Needs: session_dir (the folder for the prefix, runs and screenshots),
+# ravelo_exe.
+# Gives: WINEPREFIX, DISPLAY, everything of demo_installation.sh,
+# make_session_prefix, start_wine_session, end_wine_session, start_ravelo,
+# wait_for_exit, window_state, wait_for_state, screenshot, press, type_text,
+# accept_consent, fill_form.
 
-export WINEPREFIX="$e2e_dir/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wine_user=$(id -un)
-app_data_unix="$WINEPREFIX/drive_c/users/$wine_user/AppData/Roaming"
-app_data_windows="C:\\users\\$wine_user\\AppData\\Roaming"
-fsx_unix="$WINEPREFIX/drive_c/FSX"
-fsx_windows='C:\FSX\'
+session_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export WINEPREFIX="$session_dir/prefix"
+source "$session_scripts/wine_prefix.sh"
+source "$session_scripts/demo_installation.sh"
 xvfb_pid=""
 
 wine_cmd() { # every Wine run on one core and under a time limit
     taskset -c 0 timeout 60 wine "$@" </dev/null >/dev/null 2>&1
 }
 
-plant_simulator() {
-    mkdir -p "$fsx_unix/Vok/Gauges" "$fsx_unix/Modules" "$app_data_unix/Microsoft/FSX"
-    printf 'Vok add-on, demo installation\r\n' >"$fsx_unix/Vok/readme.txt"
-    printf 'gauge\x00\x01\x02\r\n\x1a' >"$fsx_unix/Vok/Gauges/vok_gauge.gau"
-    printf 'MZ demo module' >"$fsx_unix/Modules/vok_module.dll"
-    printf '<?xml version="1.0"?>\r\n<SimBase.Document Type="Launch">\r\n</SimBase.Document>\r\n' \
-        >"$app_data_unix/Microsoft/FSX/dll.xml"
-    printf '[Main]\r\nUser Objects=Airplane\r\n' >"$app_data_unix/Microsoft/FSX/fsx.cfg"
-    # A 32-bit program reads the 32-bit view of the registry.
-    wine_cmd reg add 'HKLM\Software\Microsoft\Microsoft Games\Flight Simulator\10.0' \
-        /v SetupPath /t REG_SZ /d "$fsx_windows" /reg:32 /f
-}
-
-make_prefix() {
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$e2e_dir"
-    taskset -c 0 timeout 120 wineboot -i >/dev/null 2>&1
+# A fresh 64-bit prefix whose programs open in a 1024x768 virtual desktop.
+make_session_prefix() {
+    make_wine_prefix "$WINEPREFIX" win64
     # The desktop is chosen when the first program of a session starts, so
     # these keys are written before the session that runs Ravelo begins.
     wine_cmd reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
     wine_cmd reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
-    plant_simulator
-    timeout 30 wineserver -w
 }
 
 start_xvfb() {
-    local display_file="$e2e_dir/display"
+    local display_file="$session_dir/display"
     rm -f "$display_file"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
-        >"$e2e_dir/xvfb.log" 2>&1 &
+        >"$session_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$display_file" ] && break
@@ -59,14 +42,14 @@ start_xvfb() {
     done
     if [ ! -s "$display_file" ]; then
         echo "Xvfb did not start:" >&2
-        cat "$e2e_dir/xvfb.log" >&2
+        cat "$session_dir/xvfb.log" >&2
         exit 1
     fi
     export DISPLAY=":$(head -n1 "$display_file")"
 }
 
-start_wine_session() { # [own display]: without it, a private Xvfb
-    make_prefix
+start_wine_session() { # [own-display]: without it, a private Xvfb
+    timeout 30 wineserver -w || true
     [ "${1:-}" = own-display ] || start_xvfb
     taskset -c 0 wineserver -p
     # Wine's services start now, not inside a run whose output we read.
@@ -142,8 +125,8 @@ wait_for_state() {
 }
 
 screenshot() {
-    mkdir -p "$e2e_dir/screenshots"
-    import -window root "$e2e_dir/screenshots/$1.png" 2>/dev/null
+    mkdir -p "$session_dir/screenshots"
+    import -window root "$session_dir/screenshots/$1.png" 2>/dev/null
 }
 
 # The geometry of the one visible window called NAME: x y width height.
@@ -165,3 +148,26 @@ click_close_box() { # of the captioned Ravelo dialog
 
 press() { xdotool key --delay 60 "$@"; sleep 0.3; }
 type_text() { xdotool type --delay 8 -- "$1"; sleep 0.3; }
+
+accept_consent() { # from the consent dialog with OK focused, to the form
+    press Tab Tab Tab space Return
+}
+
+# fill_form NAME EMAIL FORUM DESCRIPTION_LINE...: types into the form, its
+# name field focused, and leaves the focus on the description.
+fill_form() {
+    type_text "$1"
+    press Tab
+    type_text "$2"
+    press Tab
+    [ -z "$3" ] || type_text "$3"
+    press Tab
+    shift 3
+    type_text "$1"
+    shift
+    local line
+    for line in "$@"; do
+        press Return
+        type_text "$line"
+    done
+}
