@@ -1,29 +1,47 @@
 #!/usr/bin/env bash
 # Builds both trees and runs every test: the native suite, then the same
-# suite built for Windows under Wine, in a Wine prefix made for this run.
+# suite built for Windows under Wine, in a 64-bit prefix made for this run
+# and once more in a 32-bit one, then the dialogs end to end.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install_deps.sh
 bash scripts/build.sh
+source scripts/wine_prefix.sh
 
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
 
-echo "== Windows tests under Wine"
-export WINEPREFIX="$root/build/wineprefix"
-rm -rf "$WINEPREFIX"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-taskset -c 0 wineboot -i >/dev/null 2>&1
-wineserver -w
-taskset -c 0 wineserver -p
-# Start Wine's services now, detached from the output ctest reads: a service
+# start_wine_server PREFIX: the prefix's server on one core, and Wine's
+# services started now, detached from the output ctest reads: a service
 # holding that pipe open would keep ctest waiting after the test has ended.
-taskset -c 0 wine wineboot >/dev/null 2>&1 </dev/null
+start_wine_server() {
+    export WINEPREFIX=$1
+    taskset -c 0 wineserver -p
+    taskset -c 0 wine wineboot >/dev/null 2>&1 </dev/null
+}
 trap 'wineserver -k 2>/dev/null || true' EXIT
+
+echo "== Windows tests under Wine, 64-bit Windows"
+make_wine_prefix "$root/build/wineprefix" win64
+start_wine_server "$root/build/wineprefix"
 ctest --test-dir build/windows --output-on-failure
+wineserver -k 2>/dev/null || true
+
+echo "== Windows tests under Wine, 32-bit Windows (one registry view)"
+make_wine_prefix "$root/build/wineprefix32" win32
+start_wine_server "$root/build/wineprefix32"
+ctest --test-dir build/windows --output-on-failure -R '^ravelo_tests_under_wine$'
+wineserver -k 2>/dev/null || true
 
 echo "== The dialogs under Wine, end to end"
-wineserver -k 2>/dev/null || true
 timeout 600 bash tests/e2e/dialogs_under_wine.sh build/windows/Ravelo.exe \
     build/native/ravelo-decode build/e2e
+
+echo "== The main job, as a newcomer runs it"
+bash scripts/demo.sh >build/demo.log 2>&1 || { cat build/demo.log; exit 1; }
+for expected in 'FSX path:            C:\FSX\' ". VokPanel.dll "$'\t' \
+    '    <Path>Modules\VokPanel.dll</Path>' 'x86_Microsoft.FlightSimulator.SimConnect_'; do
+    grep -qF -- "$expected" build/demo.log || { echo "demo: no line with '$expected'"; exit 1; }
+done
+echo "demo: the report shows the demo installation (build/demo.log)"
