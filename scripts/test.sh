@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds both trees and runs every test: the native suite, then the same
+# Builds both trees and runs every test: the native suite (also built with
+# the sanitizers), then the same
 # suite built for Windows under Wine, in a 64-bit prefix made for this run
 # and once more in a 32-bit one, then the dialogs end to end.
 set -eu
@@ -11,6 +12,11 @@ source scripts/wine_prefix.sh
 
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
+
+echo "== Native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/sanitize -G Ninja -DRAVELO_SANITIZE=ON >/dev/null
+cmake --build build/sanitize
+ctest --test-dir build/sanitize --output-on-failure
 
 # start_wine_server PREFIX: the prefix's server on one core, and Wine's
 # services started now, detached from the output ctest reads: a service
