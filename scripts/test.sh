@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds both trees and runs every test: the native suite (also built with
-# the sanitizers), then the same
-# suite built for Windows under Wine, in a 64-bit prefix made for this run
-# and once more in a 32-bit one, then the dialogs end to end.
+# Builds both trees and runs every test: the native suite, also built with
+# the sanitizers; the same suite built for Windows under Wine, in a 64-bit
+# prefix made for this run and once more in a 32-bit one; the dialogs end to
+# end; and the main job.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
