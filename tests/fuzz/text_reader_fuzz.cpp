@@ -30,20 +30,27 @@ std::string echoed(const std::string& text)
 }
 
 // In memory where the system offers it: a disk file costs most of a run.
-const std::string& scratch_file()
-{
-    static const std::string path = [] {
+struct ScratchFile {
+    std::string path;
+    ScratchFile()
+    {
         for (const char* folder : {"/dev/shm", "/tmp"}) {
-            std::string name = std::string(folder) + "/ravelo-text-fuzz-XXXXXX";
-            const int descriptor = mkstemp(&name[0]);
+            path = std::string(folder) + "/ravelo-text-fuzz-XXXXXX";
+            const int descriptor = mkstemp(&path[0]);
             if (descriptor >= 0) {
                 close(descriptor);
-                return name;
+                return;
             }
         }
         std::abort();
-    }();
-    return path;
+    }
+    ~ScratchFile() { unlink(path.c_str()); }
+};
+
+const std::string& scratch_file()
+{
+    static const ScratchFile file;
+    return file.path;
 }
 
 } // namespace
