@@ -36,6 +36,7 @@ std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile&
     const std::string closing = std::string("End of ") + file_name + " reached.";
     std::size_t end = find_closing(lines, i, closing);
     const bool closed = end < lines.size();
+    file.complete = closed;
     if (!closed) {
         note_damage(report, body.bound ? body.bound - 1 : 0,
                     std::string("the copy of ") + file_name + " is not closed");

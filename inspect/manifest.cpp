@@ -1,6 +1,7 @@
 #include "manifest.h"
 
 #include "config_files.h"
+#include "rule_helpers.h"
 #include "../seal/md5.h"
 
 #include <algorithm>
@@ -155,7 +156,9 @@ FileAudit audit_files(const Report& report, const Config& config)
     for (const TreeEntry& entry : report.vok.entries)
         if (!entry.folder)
             tree.emplace(folded(entry.path), &entry);
-    const Manifest* release = best_release(config.manifests, tree);
+    // Without an install path the tree was listed somewhere else.
+    const Manifest* release =
+        trees_are_meaningful(report) ? best_release(config.manifests, tree) : nullptr;
     if (!release) {
         for (const TreeEntry& entry : report.vok.entries)
             if (!entry.folder)

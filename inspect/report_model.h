@@ -48,14 +48,17 @@ struct TreeNote {
     std::size_t line = 0;
 };
 
+// present: its banner was found; complete: the next section's banner (or,
+// for an echoed file, its closing lines) followed it, so what the section
+// does not list is truly absent rather than cut off.
 struct Tree {
-    bool present = false;  // its banner was found
+    bool present = false, complete = false;
     std::vector<TreeEntry> entries;
     std::vector<TreeNote> notes;  // "Path too long..."
 };
 
 struct EchoedFile {
-    bool present = false;  // its banner was found
+    bool present = false, complete = false;
     bool found = false;    // false: "File not found..."
     std::vector<std::string> lines;
     std::size_t first_line = 0;  // report line of the file's first line
@@ -92,7 +95,7 @@ struct AssemblyFolder {
 };
 
 struct SideBySide {
-    bool present = false;
+    bool present = false, complete = false;
     std::string windows_directory;
     bool winsxs_readable = true;
     std::size_t winsxs_line = 0;  // of "Can't open winsxs directory... "
@@ -113,7 +116,7 @@ struct RegistryKey {
 };
 
 struct RegistrySection {
-    bool present = false;
+    bool present = false, complete = false;
     std::string root;
     std::vector<RegistryKey> keys;
 };

@@ -109,17 +109,22 @@ void note_missing_sections(std::size_t from, std::size_t to, std::size_t index, 
         note_damage(report, index, std::string("section \"") + section_names[s] + "\" missing");
 }
 
-void mark_present(std::size_t section, Report& report)
+// An echoed file is complete when its closing lines are found, which its
+// parser tells itself.
+void mark_present(std::size_t section, bool complete, Report& report)
 {
+    auto mark = [complete](auto& part) {
+        part.present = true;
+        part.complete = complete;
+    };
     switch (section) {
-    case 1: report.vok.present = true; break;
-    case 2: report.modules.present = true; break;
+    case 0: break;
+    case 1: mark(report.vok); break;
+    case 2: mark(report.modules); break;
     case 3: report.dll_xml_text.present = true; break;
     case 4: report.fsx_cfg_text.present = true; break;
-    case 5: report.side_by_side.present = true; break;
-    default:
-        if (section >= 6)
-            report.registry[section - 6].present = true;
+    case 5: mark(report.side_by_side); break;
+    default: mark(report.registry[section - 6]);
     }
 }
 
@@ -142,9 +147,11 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         }
         check_spacing(lines, pos, banner.index, report);
         note_missing_sections(expected, banner.section, banner.index, report);
-        mark_present(banner.section, report);
         const std::size_t begin = std::min(banner.index + banner_lines, lines.size());
         const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
+        // The last section runs to the end of the report: nothing shows a cut.
+        mark_present(banner.section,
+                     bound < lines.size() || banner.section + 1 == section_count, report);
         pos = parse_body(banner.section, BodyLines{lines, begin, bound}, report);
         expected = banner.section + 1;
     }

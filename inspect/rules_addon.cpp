@@ -74,7 +74,8 @@ std::optional<Finding> check_dll_xml_missing(const Report& report, const Config&
 
 std::optional<Finding> check_dll_xml_malformed(const Report& report, const Config&)
 {
-    if (!report.dll_xml_text.found || report.dll_xml.well_formed)
+    if (!report.dll_xml_text.found || !report.dll_xml_text.complete ||
+        report.dll_xml.well_formed)
         return std::nullopt;
     Finding finding = make_finding(
         Severity::error, "dll.xml is not a well-formed document: one broken entry, written by "
@@ -119,7 +120,8 @@ std::optional<Finding> check_module_disabled(const Report& report, const Config&
 
 std::optional<Finding> check_addon_path_missing(const Report& report, const Config& config)
 {
-    if (!report.dll_xml.well_formed || !trees_are_meaningful(report))
+    if (!report.dll_xml.well_formed || !trees_are_meaningful(report) ||
+        !report.vok.complete || !report.modules.complete)
         return std::nullopt;
     const std::unordered_set<std::string> files = listed_files(report, config);
     Finding finding = make_finding(Severity::warning, "");

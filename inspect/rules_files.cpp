@@ -46,6 +46,8 @@ std::optional<Finding> check_file_modified(const Report& report, const Config&)
 
 std::optional<Finding> check_file_missing(const Report& report, const Config&)
 {
+    if (!report.vok.complete)
+        return std::nullopt;
     return files_with(report, FileStatus::missing, Severity::error,
                       "file(s) of release " + release_name(report) +
                           " are missing from the add-on's folder. Reinstall the add-on.");

@@ -45,7 +45,7 @@ void add_winsxs_failure(Finding& finding, const SideBySide& listing)
 std::optional<Finding> check_simconnect_missing(const Report& report, const Config& config)
 {
     const SideBySide& listing = report.side_by_side;
-    if (!listing.present || config.simconnect.empty())
+    if (!listing.complete || config.simconnect.empty())
         return std::nullopt;
     std::vector<const AssemblyFolder*> others;
     for (const AssemblyFolder& folder : listing.folders) {
@@ -76,7 +76,7 @@ std::optional<Finding> check_simconnect_missing(const Report& report, const Conf
 std::optional<Finding> check_vc_runtime_missing(const Report& report, const Config& config)
 {
     const SideBySide& listing = report.side_by_side;
-    if (!listing.present)
+    if (!listing.complete)
         return std::nullopt;
     std::string missing;
     for (const std::string& runtime : config.vc_runtimes)

@@ -45,7 +45,7 @@ std::optional<Finding> check_module_untrusted(const Report& report, const Config
 
 std::optional<Finding> check_module_not_trusted_yet(const Report& report, const Config& config)
 {
-    if (config.module.empty() || !report.fsx_cfg_text.present)
+    if (config.module.empty() || !report.fsx_cfg_text.complete)
         return std::nullopt;
     if (report.fsx_cfg_text.found && !trust_entries(report, config).empty())
         return std::nullopt;

@@ -27,7 +27,7 @@ std::string first_line(const std::string& text)
 std::string release_text(const Report& report)
 {
     if (!report.files.release)
-        return "no manifest";
+        return "none (no manifest, or no install path to audit)";
     std::size_t counts[6] = {};
     for (const AuditedFile& file : report.files.files)
         ++counts[static_cast<int>(file.status)];
