@@ -26,6 +26,13 @@ json text_or_null(const std::optional<std::string>& text)
     return text ? json(to_utf8(*text)) : json(nullptr);
 }
 
+// The file name comes from the command line, in whatever encoding; every
+// other text has been made UTF-8.
+std::string dumped(const json& document)
+{
+    return document.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
 json line_or_null(std::size_t line)
 {
     return line ? json(line) : json(nullptr);
@@ -85,10 +92,10 @@ json findings_json(const std::vector<Finding>& findings)
 
 void write_json(const Inspection& inspection, std::ostream& out)
 {
-    json document = {{"report", to_utf8(inspection.source)}};
+    json document = {{"report", inspection.source}};
     if (!inspection.error.empty()) {
         document["error"] = inspection.error;
-        out << document.dump() << '\n';
+        out << dumped(document) << '\n';
         return;
     }
     const Report& report = inspection.report;
@@ -100,15 +107,15 @@ void write_json(const Inspection& inspection, std::ostream& out)
     document["release"] = text_or_null(report.files.release);
     document["files"] = files_json(report.files);
     document["findings"] = findings_json(inspection.findings);
-    out << document.dump() << '\n';
+    out << dumped(document) << '\n';
 }
 
 void write_summary_json(const Inspection& inspection, std::ostream& out)
 {
-    json row = {{"report", to_utf8(inspection.source)}};
+    json row = {{"report", inspection.source}};
     if (!inspection.error.empty()) {
         row["error"] = inspection.error;
-        out << row.dump() << '\n';
+        out << dumped(row) << '\n';
         return;
     }
     const Report& report = inspection.report;
@@ -120,5 +127,5 @@ void write_summary_json(const Inspection& inspection, std::ostream& out)
     row["warnings"] = count_findings(inspection, Severity::warning);
     const std::string error = first_error_rule(inspection);
     row["first_error"] = error.empty() ? json(nullptr) : json(error);
-    out << row.dump() << '\n';
+    out << dumped(row) << '\n';
 }

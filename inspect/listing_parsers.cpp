@@ -9,6 +9,9 @@ const std::string_view path_too_long = "Path too long...";
 const std::string_view windows_label = "System dir                    : ";
 const std::string_view libraries_label = "Side-by-side libraries list   : ";
 const std::string_view winsxs_failure = "Can't open winsxs directory... ";
+// Longer than any Windows path: each entry's path repeats its folders', so
+// a hostile tree of deep, long names must not multiply the report's size.
+const std::size_t max_tree_path = 32767;
 
 bool is_digest(std::string_view text)
 {
@@ -64,6 +67,11 @@ std::size_t parse_tree(const BodyLines& body, Tree& tree, Report& report)
         walk.prefix.resize(depth + 1);
         if (rest == path_too_long) {
             tree.notes.push_back(TreeNote{walk.prefix[depth], std::string(rest), i + 1});
+            continue;
+        }
+        const std::size_t name_length = folder ? rest.size() - 2 : entry.path.size();
+        if (walk.prefix[depth].size() + name_length > max_tree_path) {
+            note_damage(report, i, "a path longer than Windows allows");
             continue;
         }
         if (folder) {

@@ -134,6 +134,22 @@ TEST(HostileInput, ADescriptionHoldingReportLinesStaysADescription)
               5);
 }
 
+TEST(HostileInput, DeepTreesOfLongNamesStayBounded)
+{
+    // Each entry's path repeats its folders' names: 3,000 levels of
+    // 100-character names would hold 450 MB of paths.
+    std::string tree;
+    const std::string name(100, 'n');
+    for (std::size_t depth = 0; depth < 3000; ++depth)
+        tree += std::string(depth, '\t') + "O " + name + "\n";
+    std::string text = fixture_report("clean.txt");
+    text = replaced(text, ". readme.txt", tree.substr(0, tree.size() - 1) + "\n. readme.txt");
+    const Report report = parse_report(text);
+    EXPECT_LT(report.vok.entries.size(), 400u);
+    ASSERT_FALSE(report.damage.empty());
+    EXPECT_EQ(report.damage[0].what, "a path longer than Windows allows");
+}
+
 TEST(HostileInput, DamageListsAreBounded)
 {
     std::string text = fixture_report("clean.txt");
