@@ -1,4 +1,5 @@
 #include "config_files.h"
+#include "display_text.h"
 #include "inspect_support.h"
 #include "manifest.h"
 #include "rule_helpers.h"
@@ -120,6 +121,30 @@ TEST(Readers, TheBestMatchingReleaseIsChosen)
     ASSERT_EQ(older.report.files.files.size(), 6u);
     EXPECT_EQ(older.report.files.files.back().path, "Gauges\\old.bmp");
     EXPECT_EQ(older.report.files.files.back().status, FileStatus::missing);
+}
+
+struct ShownCase {
+    const char* report_bytes;
+    const char* printable;
+    const char* html;
+};
+
+const ShownCase shown_cases[] = {
+    {"plain", "plain", "plain"},
+    {"\x1b[31mred\x7f", "\\x1b[31mred\\x7f", "\\x1b[31mred\\x7f"},
+    {"tab\tline\nfeed\r", "tab\\x09line\\x0afeed\\x0d", "tab\\x09line\\x0afeed\\x0d"},
+    {"\x80 \x9f \xe9 \xff", "\u20ac \u0178 \u00e9 \u00ff", "\u20ac \u0178 \u00e9 \u00ff"},
+    {"\x81\x9d", "\\x81\\x9d", "\\x81\\x9d"},
+    {"<a href='x'>\"&\"</a>", "<a href='x'>\"&\"</a>",
+     "&lt;a href=&#39;x&#39;&gt;&quot;&amp;&quot;&lt;/a&gt;"},
+};
+
+TEST(Readers, ReportBytesAreShownAsWindows1252WithControlsEscaped)
+{
+    for (const ShownCase& c : shown_cases) {
+        EXPECT_EQ(printable(c.report_bytes), c.printable) << c.report_bytes;
+        EXPECT_EQ(html_escaped(c.report_bytes), c.html) << c.report_bytes;
+    }
 }
 
 } // namespace
