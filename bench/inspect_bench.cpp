@@ -7,6 +7,7 @@
 #include "seal/report_cipher.h"
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -135,15 +136,21 @@ BatchResult summarize(const std::string& file, const Config& config)
 double run(const Corpus& corpus, const Config& config, unsigned jobs)
 {
     std::ostringstream sink;
+    const std::clock_t cpu_start = std::clock();
     const auto start = std::chrono::steady_clock::now();
     const std::size_t failed = run_batch(
         corpus.files, jobs, [&](const std::string& file) { return summarize(file, config); }, sink);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const double cpu = double(std::clock() - cpu_start) / CLOCKS_PER_SEC;
     if (failed)
         throw std::runtime_error(std::to_string(failed) + " reports failed");
     const double mb = corpus.bytes / 1e6;
-    std::printf("%u thread(s): %d reports in %.2f s: %.0f reports/s, %.1f MB/s\n", jobs,
-                report_count, took.count(), report_count / took.count(), mb / took.count());
+    // On a shared machine the cores this run really had tell what the
+    // figures are worth.
+    std::printf("%u thread(s): %d reports in %.2f s: %.0f reports/s, %.1f MB/s "
+                "(%.2f cores busy on average)\n",
+                jobs, report_count, took.count(), report_count / took.count(), mb / took.count(),
+                cpu / took.count());
     return mb / took.count();
 }
 
