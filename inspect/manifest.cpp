@@ -37,14 +37,6 @@ std::string windows_path(const fs::path& relative)
     return text;
 }
 
-std::string folded(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 0x20);
-    return text;
-}
-
 bool is_digest(const std::string& text)
 {
     return text.size() == 32 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
