@@ -34,10 +34,16 @@ bool has_runtime(const SideBySide& listing, const std::string& runtime)
     return false;
 }
 
-void add_winsxs_failure(Finding& finding, const SideBySide& listing)
+// Without a listing the report cannot tell what is installed: a warning
+// that says so replaces the error.
+void note_unlisted_winsxs(Finding& finding, const SideBySide& listing, const std::string& what)
 {
-    if (!listing.winsxs_readable)
-        add_evidence(finding, listing.winsxs_line, "Can't open winsxs directory... ");
+    if (listing.winsxs_readable)
+        return;
+    finding.severity = Severity::warning;
+    finding.message = "Windows' side-by-side folder could not be listed, so the report cannot "
+                      "tell whether " + what + " is installed.";
+    add_evidence(finding, listing.winsxs_line, "Can't open winsxs directory... ");
 }
 
 } // namespace
@@ -65,7 +71,7 @@ std::optional<Finding> check_simconnect_missing(const Report& report, const Conf
         "None of the SimConnect versions the add-on accepts (" + accepted +
             ") is installed side by side. Have the customer install the SimConnect client of "
             "that version (the simulator's SDK or service pack ships it).");
-    add_winsxs_failure(finding, listing);
+    note_unlisted_winsxs(finding, listing, "SimConnect " + accepted);
     for (const AssemblyFolder* folder : others)
         add_evidence(finding, folder->line,
                      (installed(*folder) ? "other version: " : "empty or unreadable: ") +
@@ -89,7 +95,7 @@ std::optional<Finding> check_vc_runtime_missing(const Report& report, const Conf
                          "side by side: " + missing +
                              ". Have the customer install the matching Visual C++ "
                              "redistributable (x86); the module cannot load without it.");
-    add_winsxs_failure(finding, listing);
+    note_unlisted_winsxs(finding, listing, "the Visual C++ runtime " + missing);
     for (const std::string& runtime : config.vc_runtimes)
         if (!has_runtime(listing, runtime))
             add_evidence(finding, 0, "no folder x86_microsoft." + runtime + "_*");

@@ -123,6 +123,20 @@ TEST(Readers, TheBestMatchingReleaseIsChosen)
     EXPECT_EQ(older.report.files.files.back().status, FileStatus::missing);
 }
 
+TEST(Readers, AnUnlistedSideBySideFolderIsAWarningNotAnError)
+{
+    std::string text = fixture_report("clean.txt");
+    const std::size_t from = text.find("O C:\\Windows\\winsxs");
+    text.replace(from, text.find("\n\n", from) - from, "Can't open winsxs directory... ");
+    const Inspection inspection = inspect_text("unlisted", text);
+    ASSERT_EQ(rules_found(inspection),
+              (std::vector<std::string>{"simconnect-missing", "vc-runtime-missing"}));
+    for (const Finding& finding : inspection.findings) {
+        EXPECT_EQ(finding.severity, Severity::warning);
+        EXPECT_EQ(finding.evidence[0].line, 105u);
+    }
+}
+
 struct ShownCase {
     const char* report_bytes;
     const char* printable;
