@@ -92,6 +92,14 @@ fi
 echo
 cat "$session_dir/report.txt"
 echo
+echo "== What support's ravelo-inspect makes of it"
+echo
+inspection=0
+"$root/build/native/inspect/ravelo-inspect" --config inspect/example/ravelo-inspect.toml \
+    --html "$session_dir/report.html" "$report" || inspection=$?
+echo
 echo "Report file:  $report"
 echo "Decoded:      $session_dir/report.txt"
+echo "Diagnosis:    $session_dir/report.html"
 $interactive || echo "Screenshots:  $session_dir/screenshots"
+exit "$inspection"

@@ -125,6 +125,18 @@ TEST(Sealing, KeepsTextAfterAZeroByte)
     EXPECT_EQ(plain, text);
 }
 
+TEST(Sealing, DeciphersEveryLengthLikeOneBlockAtATime)
+{
+    // Blocks are deciphered in groups: every length around a group's edge.
+    std::string text;
+    for (int length = 0; length < 300; ++length) {
+        text += static_cast<char>('a' + length % 26);
+        std::string plain;
+        ASSERT_TRUE(decipher_report(sealed_bytes_of(text + "\n"), plain));
+        ASSERT_EQ(plain, text + "\n") << length;
+    }
+}
+
 TEST(Sealing, ReplacesAnEarlierReport)
 {
     ScratchDirectory scratch;

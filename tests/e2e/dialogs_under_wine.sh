@@ -5,12 +5,15 @@
 # in the 64-bit registry view that a 32-bit program must not see), and checks
 # the exit codes, the windows shown and the report written. Screenshots of
 # each dialog land in E2E_DIR/screenshots (default: build/e2e).
+# RAVELO_INSPECT names ravelo-inspect (default: beside RAVELO_DECODE, in
+# inspect/), which must find nothing wrong with the clean installation.
 # RAVELO_SKIP_SECTION_CHECKS=1 skips the checks of the report's section
 # content (the user's fields and the planted files) and keeps all others.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 ravelo_exe=$(realpath "$1")
 decode=$(realpath "$2")
+inspect=$(realpath -m "${RAVELO_INSPECT:-$(dirname "$decode")/inspect/ravelo-inspect}")
 session_dir=$(realpath -m "${3:-$here/../../build/e2e}")
 skip_sections=${RAVELO_SKIP_SECTION_CHECKS:-0}
 source "$here/../../scripts/wine_session.sh"
@@ -290,6 +293,12 @@ section_check "the simulator's key of the 32-bit view in the HKEY_LOCAL_MACHINE 
 "
 check "no key of the 64-bit view only in the report" \
     [ "$(grep -c -e Decoy64 -e Ravelo-decoy-64-only "$report")" -eq 0 ]
+section_check "ravelo-inspect finds nothing wrong with the clean installation" contains \
+    <("$inspect" --config "$here/../../inspect/example/ravelo-inspect.toml" "$main/Ravelo_Report.dat") \
+    "Release   vok-1.2.0 (31 ok, 0 modified, 0 missing, 0 extra, 0 unreadable)
+
+0 error(s), 0 warning(s), 0 note(s)
+"
 section_check "fields typed past their limits are cut to 100, 100, 100 and 2000 characters" \
     contains "$limits/report.txt" "Name:                $long_name
 e-mail:              $long_email

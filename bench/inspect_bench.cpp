@@ -1,0 +1,181 @@
+// Inspects 1,000 generated sealed reports of 50 to 200 KB each as
+// "ravelo-inspect --summary --json" does, on one thread and then on two,
+// and prints reports per second and MB/s for both.
+#include "batch.h"
+#include "inspection.h"
+#include "outputs.h"
+#include "seal/report_cipher.h"
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int report_count = 1000;
+
+std::string banner(const std::string& title)
+{
+    std::string line = "** " + title + " ";
+    line.resize(70, '*');
+    const std::string filler = "*" + std::string(68, ' ') + "*";
+    return line + "\n" + filler + "\n" + filler + "\n" + filler + "\n" + std::string(70, '*') +
+           "\n\n";
+}
+
+std::string digest(std::mt19937& random)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string text(32, '0');
+    for (char& c : text)
+        c = hex[random() & 15];
+    return text;
+}
+
+std::string side_by_side(std::mt19937& random)
+{
+    std::string text = "System dir                    : C:\\Windows\n"
+                       "Side-by-side libraries list   : \n";
+    const char* names[] = {"flightsimulator.simconnect_67c7c14424d61b5b_10.0.61259.0_x-ww_7e3d7ca1",
+                           "vc80.crt_1fc8b3b9a1e18e3b_8.0.50727.6195_none_d09154e044272b9a",
+                           "vc90.crt_1fc8b3b9a1e18e3b_9.0.30729.9625_none_508ef7e4bcbbe589",
+                           "windows.common-controls_6595b64144ccf1df_6.0.7601.17514_none_41e6975e"};
+    for (const char* name : names) {
+        text += std::string("O C:\\Windows\\winsxs\\x86_microsoft.") + name + "\\\n";
+        for (int f = 0; f < 3; ++f)
+            text += "\t. file" + std::to_string(f) + ".dll \t" + digest(random) + "\n";
+    }
+    return text;
+}
+
+// A report with a Vok tree of a few hundred files, the two echoed files and
+// as many registry keys as it takes to reach target bytes.
+std::string generate_report(std::mt19937& random, std::size_t target)
+{
+    std::string text = banner("Basic information");
+    text += "Name:                Customer " + std::to_string(random() % 10000) +
+            "\ne-mail:              someone@example.com\nForum name:          pilot\n"
+            "Problem description: The panel stays dark.\r\nSince yesterday.\n\n"
+            "OS version:          6.1 build 7601  Windows 7\n"
+            "Service pack:        1.0  Service Pack 1\n\nFSX path:            C:\\FSX\\\n"
+            "App data path:       C:\\Users\\Pilot\\AppData\\Roaming\n\n\n";
+    text += banner("Vok directory test");
+    for (int folder = 0; folder < 20; ++folder) {
+        text += "O Folder" + std::to_string(folder) + "\n";
+        for (int file = 0; file < 20; ++file)
+            text += "\t. texture_" + std::to_string(file) + ".dds \t" + digest(random) + "\n";
+    }
+    text += "\n\n" + banner("Modules directory test") + ". VokPanel.dll \t" + digest(random) +
+            "\n\n\n";
+    text += banner("dll.xml test") + "The file begins below the line\n" + std::string(70, '-') +
+            "\n<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n<SimBase.Document Type=\"Launch\" "
+            "version=\"1,0\">\n  <Launch.Addon>\n    <Name>Vok</Name>\n    "
+            "<Path>Modules\\VokPanel.dll</Path>\n  </Launch.Addon>\n</SimBase.Document>\n\n" +
+            std::string(70, '-') + "\nEnd of dll.xml reached.\n\n\n\n";
+    text += banner("fsx.cfg test") + "The file begins below the line\n" + std::string(70, '-') +
+            "\n[Trusted]\nC:\\FSX\\Modules\\VokPanel.dll.abcdefgh=1\n";
+    for (int line = 0; line < 150; ++line)
+        text += "SETTING_" + std::to_string(line) + "=" + std::to_string(random() % 1000) + "\n";
+    text += "\n" + std::string(70, '-') + "\nEnd of fsx.cfg reached.\n\n\n\n";
+    text += banner("Side by side libraries test") + side_by_side(random) + "\n\n";
+    const char* roots[] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS"};
+    for (int r = 0; r < 3; ++r) {
+        text += banner(std::string(roots[r]) + " enumeration");
+        const std::size_t section_end = text.size() + (target - std::min(target, text.size())) / (3 - r);
+        for (int key = 0; text.size() < section_end; ++key) {
+            text += std::string(roots[r]) + "\\Software\\Vendor\\Flight Simulator\\Key" +
+                    std::to_string(key) + "\n";
+            text += "\t-> Path \tC:\\FSX\\SimObjects\\Airplanes\\Plane" + std::to_string(key) +
+                    "\n\t-> Flags \t0x" + std::to_string(random() % 99) + "\n";
+        }
+        if (r < 2)
+            text += "\n\n";
+    }
+    return text;
+}
+
+struct Corpus {
+    fs::path folder;
+    std::vector<std::string> files;
+    std::size_t bytes = 0;
+};
+
+Corpus write_corpus()
+{
+    Corpus corpus;
+    corpus.folder = fs::path("/dev/shm") / ("ravelo-inspect-bench-" + std::to_string(getpid()));
+    fs::create_directories(corpus.folder);
+    std::mt19937 random(20260101);
+    std::uniform_int_distribution<std::size_t> size(50 * 1024, 200 * 1024);
+    for (int i = 0; i < report_count; ++i) {
+        const std::string text = generate_report(random, size(random));
+        const std::string file = (corpus.folder / ("report" + std::to_string(i) + ".dat")).string();
+        if (!seal_text(text, file.c_str()))
+            throw std::runtime_error("cannot write " + file);
+        corpus.files.push_back(file);
+        corpus.bytes += fs::file_size(file);
+    }
+    return corpus;
+}
+
+BatchResult summarize(const std::string& file, const Config& config)
+{
+    const Inspection inspection = inspect_file(file, config);
+    std::ostringstream out;
+    write_summary_json(inspection, out);
+    return BatchResult{out.str(), inspection_failed(inspection)};
+}
+
+double run(const Corpus& corpus, const Config& config, unsigned jobs)
+{
+    std::ostringstream sink;
+    const std::clock_t cpu_start = std::clock();
+    const auto start = std::chrono::steady_clock::now();
+    const std::size_t failed = run_batch(
+        corpus.files, jobs, [&](const std::string& file) { return summarize(file, config); }, sink);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    const double cpu = double(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+    if (failed)
+        throw std::runtime_error(std::to_string(failed) + " reports failed");
+    const double mb = corpus.bytes / 1e6;
+    // On a shared machine the cores this run really had tell what the
+    // figures are worth.
+    std::printf("%u thread(s): %d reports in %.2f s: %.0f reports/s, %.1f MB/s "
+                "(%.2f cores busy on average)\n",
+                jobs, report_count, took.count(), report_count / took.count(), mb / took.count(),
+                cpu / took.count());
+    return mb / took.count();
+}
+
+} // namespace
+
+int main()
+{
+    Corpus corpus = write_corpus();
+    std::printf("%d sealed reports, %.1f MB in all, in %s\n", report_count, corpus.bytes / 1e6,
+                corpus.folder.c_str());
+    Config config;
+    config.module = "Modules\\VokPanel.dll";
+    config.simconnect = {"10.0.61259.0"};
+    config.vc_runtimes = {"vc80.crt"};
+    int status = 0;
+    try {
+        run(corpus, config, 1);  // warms the page cache and the allocator
+        const double one = run(corpus, config, 1);
+        const double two = run(corpus, config, 2);
+        std::printf("two threads: %.2fx one (targets: >= 50 MB/s on one, about 1.8x on two)\n",
+                    two / one);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "inspect_bench: %s\n", failure.what());
+        status = 1;
+    }
+    fs::remove_all(corpus.folder);
+    return status;
+}

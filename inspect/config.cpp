@@ -1,0 +1,104 @@
+#include "config.h"
+
+#include "manifest.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool read_string_list(const toml::table& addon, const char* key, std::vector<std::string>& list,
+                      std::string& error)
+{
+    const toml::node* node = addon.get(key);
+    if (!node)
+        return true;
+    const toml::array* array = node->as_array();
+    if (!array) {
+        error = std::string("[addon] ") + key + " must be a list of texts";
+        return false;
+    }
+    for (const toml::node& item : *array) {
+        const auto text = item.value<std::string>();
+        if (!text) {
+            error = std::string("[addon] ") + key + " must be a list of texts";
+            return false;
+        }
+        list.push_back(*text);
+    }
+    return true;
+}
+
+bool read_text(const toml::table& addon, const char* key, std::string& text, std::string& error)
+{
+    const toml::node* node = addon.get(key);
+    if (!node)
+        return true;
+    const auto value = node->value<std::string>();
+    if (!value) {
+        error = std::string("[addon] ") + key + " must be a text";
+        return false;
+    }
+    text = *value;
+    return true;
+}
+
+} // namespace
+
+bool load_config(const std::string& path, Config& config, std::string& error)
+{
+    toml::table document;
+    try {
+        document = toml::parse_file(path);
+    } catch (const toml::parse_error& failure) {
+        error = path + ":" + std::to_string(failure.source().begin.line) + ": " +
+                std::string(failure.description());
+        return false;
+    }
+    const toml::table* addon = document["addon"].as_table();
+    if (!addon) {
+        error = path + ": no [addon] table";
+        return false;
+    }
+    std::string manifests;
+    if (!read_text(*addon, "name", config.addon_name, error) ||
+        !read_text(*addon, "module", config.module, error) ||
+        !read_string_list(*addon, "simconnect", config.simconnect, error) ||
+        !read_string_list(*addon, "vc_runtimes", config.vc_runtimes, error) ||
+        !read_text(*addon, "manifests", manifests, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    if (manifests.empty())
+        return true;
+    const fs::path folder = fs::path(path).parent_path() / manifests;
+    return load_manifests(folder.string(), config.manifests, error);
+}
+
+bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
+                    std::string& error)
+{
+    std::error_code failure;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, failure), end; !failure && it != end;
+         it.increment(failure))
+        if (it->path().extension() == ".md5")
+            files.push_back(it->path());
+    if (failure) {
+        error = "cannot read the manifest folder " + folder + ": " + failure.message();
+        return false;
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        Manifest manifest;
+        manifest.release = file.stem().string();
+        if (!read_manifest(file.string(), manifest, error))
+            return false;
+        manifests.push_back(std::move(manifest));
+    }
+    return true;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include "report_model.h"
+
+#include <string_view>
+
+// dll.xml as an XML document: whether it is well-formed (and where it is
+// not), and its Launch.Addon entries. Line numbers are the report's.
+DllXml read_dll_xml(const EchoedFile& file);
+
+// fsx.cfg as the simulator reads it: "[Section]" heads, "key=value" and
+// bare "key" lines, spaces around names and values ignored, sections that
+// occur twice kept as they stand.
+FsxCfg read_fsx_cfg(const EchoedFile& file);
+
+// ASCII case-insensitive equality, as Windows compares paths and names.
+bool same_text(std::string_view a, std::string_view b);

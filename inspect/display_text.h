@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Report text is in the customer's ANSI code page, which the report does
+// not name; it is shown as Windows-1252, the code page of Western Windows.
+std::string to_utf8(std::string_view ansi);
+
+// to_utf8, with every control character (C0, DEL and C1, tab and line feed
+// included) shown as \xNN, so that no byte of a report can drive a
+// terminal or break a line or a tab-separated column.
+std::string printable(std::string_view ansi);
+
+// printable, then the five characters that HTML gives a meaning escaped.
+std::string html_escaped(std::string_view ansi);

@@ -1,0 +1,126 @@
+#include "report_lines.h"
+
+#include <string>
+
+namespace {
+
+const std::string_view opening = "The file begins below the line";
+const std::string_view rule_line =
+    "----------------------------------------------------------------------";
+const std::string_view not_found = "File not found...";
+const std::string_view open_failure = "Can't find registry entry: ";
+const std::string_view query_failure = "Can't obtain subkeys length table for key: ";
+
+// The rule line followed by "End of <file> reached.", searched from from on
+// up to the end of the report: a copied file holds no banner of its own
+// that could end it, only (if ever) this very pair.
+std::size_t find_closing(const Lines& lines, std::size_t from, std::string_view closing)
+{
+    for (std::size_t i = from; i + 1 < lines.size(); ++i)
+        if (lines[i] == rule_line && lines[i + 1] == closing)
+            return i;
+    return lines.size();
+}
+
+} // namespace
+
+std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile& file,
+                       Report& report)
+{
+    const Lines& lines = body.lines;
+    std::size_t i = body.begin;
+    if (i + 1 < body.bound && lines[i] == opening && lines[i + 1] == rule_line)
+        i += 2;
+    else
+        note_damage(report, i, std::string("no opening lines before the copy of ") + file_name);
+    const std::string closing = std::string("End of ") + file_name + " reached.";
+    std::size_t end = find_closing(lines, i, closing);
+    const bool closed = end < lines.size();
+    file.complete = closed;
+    if (!closed) {
+        note_damage(report, body.bound ? body.bound - 1 : 0,
+                    std::string("the copy of ") + file_name + " is not closed");
+        end = body.bound;
+    }
+    if (end == i + 1 && lines[i] == not_found) {
+        file.first_line = i + 1;
+        return closed ? end + 2 : end;
+    }
+    file.found = true;
+    file.first_line = i + 1;
+    file.lines.assign(lines.begin() + i, lines.begin() + end);
+    return closed ? end + 2 : end;
+}
+
+namespace {
+
+struct RegistryWalk {
+    RegistrySection& section;
+    Report& report;
+    std::string_view root_prefix;  // "HKEY_LOCAL_MACHINE\"
+    RegistryValue* last_value = nullptr;
+};
+
+bool take_key_line(RegistryWalk& walk, std::string_view line, std::size_t index)
+{
+    const std::size_t tabs = count_tabs(line);
+    const std::string_view rest = line.substr(tabs);
+    if (starts_with(rest, walk.root_prefix)) {
+        RegistryKey key;
+        key.level = static_cast<unsigned>(tabs);
+        key.path = std::string(rest);
+        key.line = index + 1;
+        walk.section.keys.push_back(std::move(key));
+        walk.last_value = nullptr;
+        return true;
+    }
+    if (walk.section.keys.empty())
+        return false;
+    RegistryKey& key = walk.section.keys.back();
+    if (starts_with(rest, open_failure) || starts_with(rest, query_failure)) {
+        key.failure = std::string(rest);
+        walk.last_value = nullptr;
+        return true;
+    }
+    const std::size_t separator = rest.find(" \t");
+    if (!starts_with(rest, "-> ") || separator == std::string_view::npos)
+        return false;
+    key.values.push_back(RegistryValue{std::string(rest.substr(3, separator - 3)),
+                                       std::string(rest.substr(separator + 2)), index + 1});
+    walk.last_value = &key.values.back();
+    return true;
+}
+
+// Text data holding line feeds runs over several report lines; the empty
+// lines that end the section are not part of it.
+void drop_trailing_line_feeds(RegistryValue* value)
+{
+    while (value && !value->data.empty() && value->data.back() == '\n')
+        value->data.pop_back();
+}
+
+} // namespace
+
+std::size_t parse_registry(const BodyLines& body, RegistrySection& section, Report& report)
+{
+    section.root = "HKEY_LOCAL_MACHINE";
+    if (&section == &report.registry[1])
+        section.root = "HKEY_CURRENT_USER";
+    else if (&section == &report.registry[2])
+        section.root = "HKEY_USERS";
+    const std::string root_prefix = section.root + "\\";
+    RegistryWalk walk{section, report, root_prefix};
+    for (std::size_t i = body.begin; i < body.bound; ++i) {
+        const std::string_view line = body.lines[i];
+        if (take_key_line(walk, line, i))
+            continue;
+        if (walk.last_value) {
+            walk.last_value->data += '\n';
+            walk.last_value->data += line;
+        } else if (!line.empty()) {
+            note_damage(report, i, "line fits no rule of a registry section");
+        }
+    }
+    drop_trailing_line_feeds(walk.last_value);
+    return body.bound;
+}

@@ -1,0 +1,158 @@
+// ravelo-inspect: reads Ravelo reports and says what is wrong and why.
+#include "batch.h"
+#include "config.h"
+#include "inspection.h"
+#include "manifest.h"
+#include "outputs.h"
+
+#include <ravelo_version.h>
+
+#include <CLI/CLI.hpp>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+const int exit_inspected = 0;
+const int exit_not_inspected = 1;
+const int exit_usage = 2;
+
+struct Options {
+    std::vector<std::string> reports;
+    std::string config_file, manifests, html_file, manifest_folder;
+    bool json = false, summary = false;
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+};
+
+int usage_error(const std::string& message)
+{
+    std::cerr << "ravelo-inspect: " << message << '\n';
+    return exit_usage;
+}
+
+bool load_settings(const Options& options, Config& config, std::string& error)
+{
+    if (!options.config_file.empty() && !load_config(options.config_file, config, error))
+        return false;
+    if (options.manifests.empty())
+        return true;
+    config.manifests.clear();
+    return load_manifests(options.manifests, config.manifests, error);
+}
+
+BatchResult inspect_one(const std::string& file, const Options& options, const Config& config)
+{
+    std::ostringstream out;
+    BatchResult result;
+    try {
+        const Inspection inspection = inspect_file(file, config);
+        result.failed = inspection_failed(inspection);
+        if (options.summary && options.json)
+            write_summary_json(inspection, out);
+        else if (options.summary)
+            write_summary_row(inspection, out);
+        else if (options.json)
+            write_json(inspection, out);
+        else
+            write_text(inspection, out);
+        if (!options.summary && !options.json && options.reports.size() > 1)
+            out << '\n';
+    } catch (const std::exception& failure) {
+        out.str("");
+        out << file << ": cannot inspect: " << failure.what() << '\n';
+        result.failed = true;
+    }
+    result.output = out.str();
+    return result;
+}
+
+int write_html_page(const Options& options, const Config& config)
+{
+    const Inspection inspection = inspect_file(options.reports.front(), config);
+    std::ofstream page(options.html_file, std::ios::binary | std::ios::trunc);
+    write_html(inspection, page);
+    page.close();
+    if (!page) {
+        std::cerr << "ravelo-inspect: cannot write " << options.html_file << '\n';
+        return exit_not_inspected;
+    }
+    if (options.json)
+        write_json(inspection, std::cout);
+    else
+        write_text(inspection, std::cout);
+    return inspection_failed(inspection) ? exit_not_inspected : exit_inspected;
+}
+
+int inspect_reports(const Options& options)
+{
+    Config config;
+    std::string error;
+    if (!load_settings(options, config, error))
+        return usage_error(error);
+    if (!options.html_file.empty()) {
+        if (options.reports.size() != 1 || options.summary)
+            return usage_error("--html takes exactly one report and no --summary");
+        return write_html_page(options, config);
+    }
+    if (options.summary && !options.json)
+        write_summary_header(std::cout);
+    const std::size_t failed = run_batch(
+        options.reports, options.jobs,
+        [&](const std::string& file) { return inspect_one(file, options, config); }, std::cout);
+    return failed ? exit_not_inspected : exit_inspected;
+}
+
+int write_manifest_of(const std::string& folder)
+{
+    std::string error;
+    std::ostringstream list;
+    if (!write_manifest(folder, list, error)) {
+        std::cerr << "ravelo-inspect: " << error << '\n';
+        return exit_not_inspected;
+    }
+    std::cout << list.str() << std::flush;
+    return std::cout ? exit_inspected : exit_not_inspected;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Reads Ravelo reports and says what is wrong with the customer's "
+                 "installation, and why.",
+                 "ravelo-inspect"};
+    app.set_version_flag("--version", std::string("ravelo-inspect ") + RAVELO_VERSION);
+    Options options;
+    app.add_option("reports", options.reports, "Ravelo_Report.dat files (or decoded text)");
+    app.add_option("-c,--config", options.config_file, "the add-on's TOML file")
+        ->check(CLI::ExistingFile);
+    app.add_option("-m,--manifests", options.manifests,
+                   "a folder of NAME.md5 manifests, one per release (overrides the config's)")
+        ->check(CLI::ExistingDirectory);
+    app.add_flag("--json", options.json, "one JSON object per report");
+    app.add_option("--html", options.html_file, "also write one self-contained HTML page");
+    app.add_flag("--summary", options.summary, "one row per report (TSV, or JSON with --json)");
+    app.add_option("-j,--jobs", options.jobs, "reports inspected at once")
+        ->check(CLI::Range(1, 64));
+    CLI::App* manifest =
+        app.add_subcommand("manifest", "print an md5sum-format manifest of an add-on folder");
+    manifest->add_option("folder", options.manifest_folder, "the add-on's folder as shipped")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& done) {
+        return app.exit(done);
+    } catch (const CLI::ParseError& failure) {
+        app.exit(failure);
+        return exit_usage;
+    }
+    if (manifest->parsed())
+        return write_manifest_of(options.manifest_folder);
+    if (options.reports.empty())
+        return usage_error("no report given (see --help)");
+    return inspect_reports(options);
+}

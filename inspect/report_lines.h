@@ -1,0 +1,39 @@
+#pragma once
+#include "report_model.h"
+
+#include <string_view>
+#include <vector>
+
+// The report's lines, without their line feeds (a carriage return copied in
+// from outside stays). Index i is report line i + 1.
+using Lines = std::vector<std::string_view>;
+
+// A text ending with a line feed has no empty last line after it.
+Lines split_lines(std::string_view text);
+
+inline bool starts_with(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The lines a section body may use: [begin, bound), bound being the next
+// section's banner or the end of the report.
+struct BodyLines {
+    const Lines& lines;
+    std::size_t begin, bound;
+};
+
+// Records damage at the line of index (0-based).
+void note_damage(Report& report, std::size_t index, std::string what);
+
+// The leading tabs of a line: their count, and the line behind them.
+std::size_t count_tabs(std::string_view line);
+
+// Each body parser fills its part of the report from the lines it recognises
+// and returns the index of the first line it did not take.
+std::size_t parse_basic_information(const BodyLines& body, Report& report);
+std::size_t parse_tree(const BodyLines& body, Tree& tree, Report& report);
+std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile& file,
+                       Report& report);
+std::size_t parse_side_by_side(const BodyLines& body, SideBySide& listing, Report& report);
+std::size_t parse_registry(const BodyLines& body, RegistrySection& section, Report& report);

@@ -1,0 +1,210 @@
+#include "report_parser.h"
+
+#include "config_files.h"
+#include "report_lines.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+const std::size_t section_count = 9;
+
+const std::array<std::string_view, section_count> titles = {
+    "** Basic information *************************************************",
+    "** Vok directory test ************************************************",
+    "** Modules directory test ********************************************",
+    "** dll.xml test ******************************************************",
+    "** fsx.cfg test ******************************************************",
+    "** Side by side libraries test ***************************************",
+    "** HKEY_LOCAL_MACHINE enumeration ************************************",
+    "** HKEY_CURRENT_USER enumeration *************************************",
+    "** HKEY_USERS enumeration ********************************************",
+};
+
+const std::array<const char*, section_count> section_names = {
+    "Basic information", "Vok directory", "Modules directory", "dll.xml", "fsx.cfg",
+    "Side by side libraries", "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS",
+};
+
+const std::string_view filler = "*                                                                    *";
+const std::string_view border = "**********************************************************************";
+const std::string_view install_path_failure = "Can't find FSX registry entry.";
+const std::size_t banner_lines = 6;
+
+// The section whose title the line is, or section_count.
+std::size_t title_section(std::string_view line)
+{
+    if (line.size() != filler.size() || !starts_with(line, "** "))
+        return section_count;
+    for (std::size_t s = 0; s < section_count; ++s)
+        if (line == titles[s])
+            return s;
+    return section_count;
+}
+
+// A banner at index: its title, then as many of its other five lines as the
+// report still holds, so that a banner cut short is still found.
+bool banner_follows(const Lines& lines, std::size_t index)
+{
+    const std::string_view rest[] = {filler, filler, filler, border, ""};
+    for (std::size_t k = 0; k < 5 && index + 1 + k < lines.size(); ++k)
+        if (lines[index + 1 + k] != rest[k])
+            return false;
+    return true;
+}
+
+struct Banner {
+    std::size_t index, section;
+};
+
+// The first banner at or after from of a section not before first_section;
+// {lines.size(), section_count} when there is none.
+Banner next_banner(const Lines& lines, std::size_t from, std::size_t first_section)
+{
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        const std::size_t s = title_section(lines[i]);
+        if (s < section_count && s >= first_section && banner_follows(lines, i))
+            return {i, s};
+    }
+    return {lines.size(), section_count};
+}
+
+// Lines between a body's end and the next banner should be the empty
+// spacing lines; anything else is noted once, with how much there is.
+void check_spacing(const Lines& lines, std::size_t from, std::size_t to, Report& report)
+{
+    std::size_t first = to, stray = 0;
+    for (std::size_t i = from; i < to; ++i)
+        if (!lines[i].empty()) {
+            first = std::min(first, i);
+            ++stray;
+        }
+    if (!stray)
+        return;
+    const std::size_t s = title_section(lines[first]);
+    if (s < section_count)
+        note_damage(report, first, std::string("section \"") + section_names[s] +
+                                       "\" out of order");
+    else
+        note_damage(report, first, std::to_string(stray) + " line(s) that fit no part of a report");
+}
+
+std::size_t parse_body(std::size_t section, const BodyLines& body, Report& report)
+{
+    switch (section) {
+    case 0: return parse_basic_information(body, report);
+    case 1: return parse_tree(body, report.vok, report);
+    case 2: return parse_tree(body, report.modules, report);
+    case 3: return parse_echo(body, "dll.xml", report.dll_xml_text, report);
+    case 4: return parse_echo(body, "fsx.cfg", report.fsx_cfg_text, report);
+    case 5: return parse_side_by_side(body, report.side_by_side, report);
+    default: return parse_registry(body, report.registry[section - 6], report);
+    }
+}
+
+void note_missing_sections(std::size_t from, std::size_t to, std::size_t index, Report& report)
+{
+    for (std::size_t s = from; s < to; ++s)
+        note_damage(report, index, std::string("section \"") + section_names[s] + "\" missing");
+}
+
+// An echoed file is complete when its closing lines are found, which its
+// parser tells itself.
+void mark_present(std::size_t section, bool complete, Report& report)
+{
+    auto mark = [complete](auto& part) {
+        part.present = true;
+        part.complete = complete;
+    };
+    switch (section) {
+    case 0: break;
+    case 1: mark(report.vok); break;
+    case 2: mark(report.modules); break;
+    case 3: report.dll_xml_text.present = true; break;
+    case 4: report.fsx_cfg_text.present = true; break;
+    case 5: mark(report.side_by_side); break;
+    default: mark(report.registry[section - 6]);
+    }
+}
+
+void parse_sections(const Lines& lines, std::size_t pos, Report& report)
+{
+    std::size_t expected = 0;
+    while (expected < section_count) {
+        const Banner banner = next_banner(lines, pos, expected);
+        if (banner.section == section_count) {
+            if (expected == 0) {
+                note_damage(report, 0, "no Ravelo report: no section banner found");
+                return;
+            }
+            check_spacing(lines, pos, lines.size(), report);
+            note_damage(report, lines.size() ? lines.size() - 1 : 0,
+                        "the report ends early");
+            note_missing_sections(expected, section_count, lines.size() ? lines.size() - 1 : 0,
+                                  report);
+            return;
+        }
+        check_spacing(lines, pos, banner.index, report);
+        note_missing_sections(expected, banner.section, banner.index, report);
+        const std::size_t begin = std::min(banner.index + banner_lines, lines.size());
+        const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
+        // The last section runs to the end of the report: nothing shows a cut.
+        mark_present(banner.section,
+                     bound < lines.size() || banner.section + 1 == section_count, report);
+        pos = parse_body(banner.section, BodyLines{lines, begin, bound}, report);
+        expected = banner.section + 1;
+    }
+    check_spacing(lines, pos, lines.size(), report);
+}
+
+} // namespace
+
+Lines split_lines(std::string_view text)
+{
+    Lines lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+void note_damage(Report& report, std::size_t index, std::string what)
+{
+    if (report.damage.size() < max_damage_listed)
+        report.damage.push_back(Damage{index + 1, std::move(what)});
+    else
+        ++report.damage_not_listed;
+}
+
+std::size_t count_tabs(std::string_view line)
+{
+    std::size_t tabs = 0;
+    while (tabs < line.size() && line[tabs] == '\t')
+        ++tabs;
+    return tabs;
+}
+
+Report parse_report(std::string_view text)
+{
+    Report report;
+    const Lines lines = split_lines(text);
+    report.line_count = lines.size();
+    report.byte_count = text.size();
+    std::size_t pos = 0;
+    if (!lines.empty() && lines[0] == install_path_failure) {
+        report.install_path_failure = true;
+        pos = 1;
+    }
+    parse_sections(lines, pos, report);
+    if (report.dll_xml_text.found)
+        report.dll_xml = read_dll_xml(report.dll_xml_text);
+    if (report.fsx_cfg_text.found)
+        report.fsx_cfg = read_fsx_cfg(report.fsx_cfg_text);
+    return report;
+}

@@ -1,0 +1,83 @@
+#include "rule_helpers.h"
+#include "rules.h"
+
+#include <string>
+
+std::optional<Finding> check_report_damaged(const Report& report, const Config&)
+{
+    if (report.damage.empty())
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::error, "The report is damaged or is no Ravelo report: what follows the damage "
+                         "may be missing or misread. Ask the customer to send the file again, "
+                         "unchanged.");
+    for (const Damage& damage : report.damage)
+        add_evidence(finding, damage.line, damage.what);
+    close_evidence(finding, report.damage.size() + report.damage_not_listed);
+    return finding;
+}
+
+std::optional<Finding> check_install_path_missing(const Report& report, const Config&)
+{
+    if (trees_are_meaningful(report))
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::error,
+        "The registry holds no install path for the simulator: it was copied rather than "
+        "installed, or its registry data is damaged. The add-on and Modules trees were listed "
+        "relative to the folder Ravelo ran from, so they say nothing. Repair the simulator's "
+        "installation (or its SetupPath registry value).");
+    if (report.install_path_failure)
+        add_evidence(finding, 1, "Can't find FSX registry entry.");
+    if (report.install_path_line)
+        add_evidence(finding, report.install_path_line, "FSX path: " + report.install_path);
+    return finding;
+}
+
+std::optional<Finding> check_install_under_program_files(const Report& report, const Config&)
+{
+    if (folded(report.install_path).find("\\program files") == std::string::npos)
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::warning,
+        "The simulator is installed under Program Files: files that it or an add-on writes "
+        "there may be redirected to the user's VirtualStore folder, so edits seem lost or "
+        "stale copies are read. Suggest installing outside Program Files, or check "
+        "%LOCALAPPDATA%\\VirtualStore.");
+    add_evidence(finding, report.install_path_line, "FSX path: " + report.install_path);
+    return finding;
+}
+
+std::optional<Finding> check_server_os(const Report& report, const Config&)
+{
+    if (!report.windows.present || report.windows.workstation)
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::warning,
+        report.windows.major == 0
+            ? "Windows did not tell its version, so its edition is unknown."
+            : "Windows is a server edition, which the simulator and the add-on are not made for.");
+    add_evidence(finding, report.windows.warning_line, "OS is not WORKSTATION type!");
+    return finding;
+}
+
+std::optional<Finding> check_windows_unnamed(const Report& report, const Config&)
+{
+    const WindowsVersion& windows = report.windows;
+    if (!windows.present || !windows.name.empty())
+        return std::nullopt;
+    const std::string version = std::to_string(windows.major) + "." +
+                                std::to_string(windows.minor) + " build " +
+                                std::to_string(windows.build);
+    const std::string name = windows_name(windows);
+    std::string message;
+    if (!name.empty())
+        message = "Windows " + version + " is " + name + ".";
+    else if (windows.major == 0)
+        message = "The report holds no Windows version: the version query failed.";
+    else
+        message = "Windows " + version + " is a version the report's table does not know.";
+    Finding finding = make_finding(Severity::info, message);
+    add_evidence(finding, windows.version_line, "OS version: " + version);
+    return finding;
+}

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The HTML page of a report whose fields hold markup, opened in headless
+# Chromium: the markup shows as text and the planted script never runs.
+# Leaves a screenshot in the output folder.
+set -u
+inspect=$1
+fixtures=$2
+out=$3
+browser=$(command -v chromium || command -v chromium-browser) || {
+    echo "chromium is not installed"; exit 77; }
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+profile=$(mktemp -d)
+trap 'rm -rf "$profile"' EXIT
+failures=0
+check() { # description, then a command that must succeed
+    local what=$1; shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+chrome() {
+    timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --user-data-dir="$profile" "$@" 2>"$out/chromium.log"
+}
+
+# The description holds <script>document.title='owned'</script>; the name
+# and a file name get an element with an event handler too.
+sed -e "s|Ada Lovelace|<img src=x onerror=\"document.title='owned'\">|" \
+    -e "s|\. Vok.cfg|. <svg onload=\"document.title='owned'\">|" \
+    "$fixtures/reports/faults_everywhere.txt" >"$out/hostile.txt"
+page=$out/hostile.html
+"$inspect" --config "$fixtures/ravelo-inspect.toml" --html "$page" "$out/hostile.txt" >/dev/null
+check "the page is written" test -s "$page"
+
+chrome --dump-dom "file://$page" >"$out/hostile.dom"
+check "Chromium loaded the page" grep -q '<h1>Ravelo inspection: ' "$out/hostile.dom"
+check "the page's title is its own" grep -q '<title>Ravelo inspection: ' "$out/hostile.dom"
+check "no script ran" bash -c "! grep -q owned'</title>' '$out/hostile.dom'"
+check "no element came from the report" bash -c "! grep -qiE '<(script|img|svg)' '$out/hostile.dom'"
+check "the script shows as text" grep -qF "&lt;script&gt;document.title='owned'&lt;/script&gt;" "$out/hostile.dom"
+check "the handlers show as text" grep -qF '&lt;img src=x onerror=&quot;' "$page"
+
+chrome --screenshot="$out/hostile.png" --window-size=1200,1600 "file://$page" >/dev/null
+check "a screenshot of the page" test -s "$out/hostile.png"
+echo "screenshot: $out/hostile.png"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,40 @@
+#include "inspect_support.h"
+
+#include "../test_support.h"
+
+#include <stdexcept>
+
+std::string golden_path(const std::string& name)
+{
+    return std::string(RAVELO_INSPECT_GOLDEN_DIR) + "/" + name;
+}
+
+const Config& fixture_config()
+{
+    static const Config config = [] {
+        Config loaded;
+        std::string error;
+        if (!load_config(golden_path("ravelo-inspect.toml"), loaded, error))
+            throw std::runtime_error(error);
+        return loaded;
+    }();
+    return config;
+}
+
+std::string fixture_report(const std::string& name)
+{
+    return read_file_bytes(golden_path("reports/" + name));
+}
+
+Inspection inspect_text(const std::string& source, const std::string& text)
+{
+    return inspect_bytes(source, text, fixture_config());
+}
+
+std::vector<std::string> rules_found(const Inspection& inspection)
+{
+    std::vector<std::string> rules;
+    for (const Finding& finding : inspection.findings)
+        rules.push_back(finding.rule);
+    return rules;
+}

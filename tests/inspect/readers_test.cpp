@@ -1,0 +1,164 @@
+#include "config_files.h"
+#include "display_text.h"
+#include "inspect_support.h"
+#include "manifest.h"
+#include "rule_helpers.h"
+#include "../test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct ModulePathCase {
+    const char* install_path;
+    const char* path;
+    bool names_it;
+};
+
+const ModulePathCase module_path_cases[] = {
+    {"C:\\FSX\\", "Modules\\VokPanel.dll", true},
+    {"C:\\FSX\\", "modules/vokpanel.DLL", true},
+    {"C:\\FSX\\", ".\\Modules\\VokPanel.dll", true},
+    {"C:\\FSX\\", "c:\\fsx\\Modules\\VokPanel.dll", true},
+    {"C:\\FSX\\", "D:\\FSX\\Modules\\VokPanel.dll", false},
+    {"C:\\FSX\\", "Modules\\VokPanel.dll.bak", false},
+    {"C:\\FSX\\", "Modules\\XVokPanel.dll", false},
+    {"", "E:\\Games\\FSX\\Modules\\VokPanel.dll", true},
+    {"", "E:\\Games\\FSX\\Modules\\MyVokPanel.dll", false},
+};
+
+TEST(Readers, ModulePathsCompareAsWindowsDoes)
+{
+    Config config;
+    config.module = "Modules\\VokPanel.dll";
+    for (const ModulePathCase& c : module_path_cases) {
+        Report report;
+        report.install_path = c.install_path;
+        EXPECT_EQ(names_module(c.path, report, config), c.names_it)
+            << c.install_path << " + " << c.path;
+    }
+}
+
+struct WindowsCase {
+    unsigned major, minor, build;
+    const char* name;
+};
+
+const WindowsCase windows_cases[] = {
+    {6, 3, 9600, "Windows 8.1"},
+    {10, 0, 19045, "Windows 10"},
+    {10, 0, 21999, "Windows 10"},
+    {10, 0, 22000, "Windows 11"},
+    {6, 4, 9841, ""},
+    {0, 0, 0, ""},
+};
+
+TEST(Readers, WindowsVersionsBeyondTheReportsTableGetTheirNames)
+{
+    for (const WindowsCase& c : windows_cases) {
+        WindowsVersion windows;
+        windows.major = c.major;
+        windows.minor = c.minor;
+        windows.build = c.build;
+        EXPECT_EQ(windows_name(windows), c.name) << c.major << "." << c.minor << " " << c.build;
+    }
+}
+
+TEST(Readers, FsxCfgAsTheSimulatorWritesIt)
+{
+    EchoedFile file;
+    file.first_line = 10;
+    file.lines = {"[Trusted]", "  C:\\A.dll.x = -1 ", "[ Main ]", "NoValue", "key==2",
+                  "", "; note", "[TRUSTED]", "C:\\B.dll.y=1\r"};
+    const FsxCfg cfg = read_fsx_cfg(file);
+    ASSERT_EQ(cfg.entries.size(), 4u);
+    EXPECT_EQ(cfg.entries[0].key, "C:\\A.dll.x");
+    EXPECT_EQ(cfg.entries[0].value, "-1");
+    EXPECT_EQ(cfg.entries[0].line, 11u);
+    EXPECT_EQ(cfg.entries[1].section, "Main");
+    EXPECT_FALSE(cfg.entries[1].has_value);
+    EXPECT_EQ(cfg.entries[2].value, "=2");
+    EXPECT_EQ(cfg.entries[3].section, "TRUSTED");
+    EXPECT_EQ(cfg.entries[3].value, "1");
+}
+
+TEST(Readers, ManifestOfAFolderReadsBackAndAuditsItsOwnTree)
+{
+    ScratchDirectory scratch;
+    std::filesystem::create_directories(scratch.path() / "Gauges" / "Sub");
+    write_file_bytes(scratch.path() / "readme.txt", "");
+    write_file_bytes(scratch.path() / "Gauges" / "Sub" / "a.bin", "abc");
+    std::ostringstream list;
+    std::string error;
+    ASSERT_TRUE(write_manifest(scratch.path().string(), list, error)) << error;
+    EXPECT_EQ(list.str(), "900150983cd24fb0d6963f7d28e17f72  Gauges\\Sub\\a.bin\n"
+                          "d41d8cd98f00b204e9800998ecf8427e  readme.txt\n");
+    write_file_bytes(scratch.path() / "r.md5", list.str());
+    Manifest manifest;
+    ASSERT_TRUE(read_manifest(scratch.file("r.md5"), manifest, error)) << error;
+    ASSERT_EQ(manifest.files.size(), 2u);
+    EXPECT_EQ(manifest.files[0].first, "Gauges\\Sub\\a.bin");
+
+    write_file_bytes(scratch.path() / "bad.md5", "not a digest  file\n");
+    EXPECT_FALSE(read_manifest(scratch.file("bad.md5"), manifest, error));
+    EXPECT_NE(error.find("bad.md5:1:"), std::string::npos) << error;
+}
+
+TEST(Readers, TheBestMatchingReleaseIsChosen)
+{
+    const Inspection newer = inspect_text("clean", fixture_report("clean.txt"));
+    EXPECT_EQ(newer.report.files.release, "1.1");
+    // The same tree with release 1.0's readme, configuration and panel.
+    std::string text = fixture_report("clean.txt");
+    const std::pair<const char*, const char*> older_digests[] = {
+        {"2d23f2fdd0899db069f1f3fa28cd97bd", "353a66b9b451aa80113468a4e89760a1"}, {"297682423cc5bd642372849ab4b38f13", "d6ee883cbd6373c64763292a9a884d1f"}, {"c16b83e378d1c5a9add2757be8fa4248", "18c682786a650de26a0f0ae001575972"}};
+    for (const auto& [from, to] : older_digests)
+        text.replace(text.find(from), 32, to);
+    const Inspection older = inspect_text("older", text);
+    EXPECT_EQ(older.report.files.release, "1.0");
+    ASSERT_EQ(older.report.files.files.size(), 6u);
+    EXPECT_EQ(older.report.files.files.back().path, "Gauges\\old.bmp");
+    EXPECT_EQ(older.report.files.files.back().status, FileStatus::missing);
+}
+
+TEST(Readers, AnUnlistedSideBySideFolderIsAWarningNotAnError)
+{
+    std::string text = fixture_report("clean.txt");
+    const std::size_t from = text.find("O C:\\Windows\\winsxs");
+    text.replace(from, text.find("\n\n", from) - from, "Can't open winsxs directory... ");
+    const Inspection inspection = inspect_text("unlisted", text);
+    ASSERT_EQ(rules_found(inspection),
+              (std::vector<std::string>{"simconnect-missing", "vc-runtime-missing"}));
+    for (const Finding& finding : inspection.findings) {
+        EXPECT_EQ(finding.severity, Severity::warning);
+        EXPECT_EQ(finding.evidence[0].line, 105u);
+    }
+}
+
+struct ShownCase {
+    const char* report_bytes;
+    const char* printable;
+    const char* html;
+};
+
+const ShownCase shown_cases[] = {
+    {"plain", "plain", "plain"},
+    {"\x1b[31mred\x7f", "\\x1b[31mred\\x7f", "\\x1b[31mred\\x7f"},
+    {"tab\tline\nfeed\r", "tab\\x09line\\x0afeed\\x0d", "tab\\x09line\\x0afeed\\x0d"},
+    {"\x80 \x9f \xe9 \xff", "\u20ac \u0178 \u00e9 \u00ff", "\u20ac \u0178 \u00e9 \u00ff"},
+    {"\x81\x9d", "\\x81\\x9d", "\\x81\\x9d"},
+    {"<a href='x'>\"&\"</a>", "<a href='x'>\"&\"</a>",
+     "&lt;a href=&#39;x&#39;&gt;&quot;&amp;&quot;&lt;/a&gt;"},
+};
+
+TEST(Readers, ReportBytesAreShownAsWindows1252WithControlsEscaped)
+{
+    for (const ShownCase& c : shown_cases) {
+        EXPECT_EQ(printable(c.report_bytes), c.printable) << c.report_bytes;
+        EXPECT_EQ(html_escaped(c.report_bytes), c.html) << c.report_bytes;
+    }
+}
+
+} // namespace
