@@ -5,7 +5,8 @@
 #   bash scripts/fuzz.sh TARGET [SECONDS]      (default 60)
 #   bash scripts/fuzz.sh --list
 #
-# The checked-in seeds (tests/fuzz/corpus/TARGET) start it; what it learns is
+# The checked-in seeds (tests/fuzz/corpus/TARGET, and for the report parser
+# the fixture reports of the golden tests) start it; what it learns is
 # kept in build/fuzz/corpus/TARGET for the next run. Every input that once
 # crashed a target is kept in tests/fuzz/regressions/TARGET and replayed
 # first. A crash leaves its input in build/fuzz/artifacts and fails the run.
@@ -34,10 +35,12 @@ if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
         { "$program" "$regressions"/*; exit 1; }
     echo "$target: $(ls "$regressions" | wc -l) regression inputs pass"
 fi
+seeds=("tests/fuzz/corpus/$target")
+[ "$target" != report_parser ] || seeds=(tests/golden)
 mkdir -p "build/fuzz/corpus/$target" build/fuzz/artifacts
 "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="build/fuzz/artifacts/$target-" \
-    "build/fuzz/corpus/$target" "tests/fuzz/corpus/$target" 2>"build/fuzz/$target.log" ||
+    "build/fuzz/corpus/$target" "${seeds[@]}" 2>"build/fuzz/$target.log" ||
     { tail -n 60 "build/fuzz/$target.log"; echo "$target: crash, input kept in build/fuzz/artifacts" >&2; exit 1; }
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "build/fuzz/$target.log")
 echo "$target: ${runs:-?} runs in ${seconds} s, no crash"
