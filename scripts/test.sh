@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both trees and runs every test: the native suite, then the same
-# suite built for Windows under Wine, in a Wine prefix made for this run.
+# Builds every tree and runs every test: the native suite, the checks of the
+# Windows programs as they ship, then the native suite built for Windows
+# under Wine, in a Wine prefix made for this run.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,6 +23,7 @@ taskset -c 0 wineserver -p
 taskset -c 0 wine wineboot >/dev/null 2>&1 </dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir build/windows --output-on-failure
+ctest --test-dir build/windows-tests --output-on-failure
 
 echo "== The dialogs under Wine, end to end"
 wineserver -k 2>/dev/null || true
