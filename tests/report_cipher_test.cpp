@@ -1,3 +1,4 @@
+#include "file_fixtures.h"
 #include "seal/report_cipher.h"
 #include "test_support.h"
 #include "tools/report_decipher.h"
@@ -147,6 +148,45 @@ TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
     fs::create_directory(file + ".tmp");
     EXPECT_FALSE(seal_text("newer\n", file.c_str()));
     EXPECT_EQ(read_file_bytes(file), earlier);
+}
+
+TEST(Sealing, RewritesInPlaceAReportThatAnotherProgramKeepsFromBeingReplaced)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier report, quite long\n", file.c_str()));
+    {
+        replacement_refused holder(file);
+        ASSERT_TRUE(holder.in_force());
+        EXPECT_TRUE(seal_text("newer\n", file.c_str()));
+    }
+    std::string plain;
+    ASSERT_TRUE(decipher_report(read_file_bytes(file), plain));
+    EXPECT_EQ(plain, "newer\n");
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+
+TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
+{
+    ScratchDirectory scratch;
+    const std::string folder = scratch.file("folder");
+    fs::create_directory(folder);
+    EXPECT_FALSE(seal_text("newer\n", folder.c_str()));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_FALSE(fs::exists(folder + ".tmp"));
+
+#ifdef _WIN32
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    {
+        open_refused holder(file);
+        ASSERT_TRUE(holder.in_force());
+        EXPECT_FALSE(seal_text("newer\n", file.c_str()));
+    }
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+#endif
 }
 
 #ifndef _WIN32

@@ -3,6 +3,7 @@
 namespace {
 
 unsigned countdown[static_cast<int>(substitute_call::count)];
+unsigned made[static_cast<int>(substitute_call::count)];
 
 } // namespace
 
@@ -15,10 +16,18 @@ void clear_call_failures()
 {
     for (unsigned& left : countdown)
         left = 0;
+    for (unsigned& calls : made)
+        calls = 0;
+}
+
+unsigned calls_made(substitute_call call)
+{
+    return made[static_cast<int>(call)];
 }
 
 bool call_fails(substitute_call call)
 {
+    ++made[static_cast<int>(call)];
     unsigned& left = countdown[static_cast<int>(call)];
     if (left == 0)
         return false;
