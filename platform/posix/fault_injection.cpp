@@ -4,6 +4,7 @@ namespace {
 
 unsigned countdown[static_cast<int>(substitute_call::count)];
 unsigned made[static_cast<int>(substitute_call::count)];
+bool index_zero = false;
 
 } // namespace
 
@@ -18,6 +19,7 @@ void clear_call_failures()
         left = 0;
     for (unsigned& calls : made)
         calls = 0;
+    index_zero = false;
 }
 
 unsigned calls_made(substitute_call call)
@@ -32,4 +34,14 @@ bool call_fails(substitute_call call)
     if (left == 0)
         return false;
     return --left == 0;
+}
+
+void give_every_folder_index_zero(bool on)
+{
+    index_zero = on;
+}
+
+bool every_folder_has_index_zero()
+{
+    return index_zero;
 }

@@ -21,3 +21,9 @@ void clear_call_failures();
 unsigned calls_made(substitute_call call);
 // For the substitute, once per call: true when this call is to fail.
 bool call_fails(substitute_call call);
+
+// A quirk of some network and shared-folder file systems on Windows that the
+// substitute can take on: identify_directory gives every folder the file
+// index 0. clear_call_failures turns it off.
+void give_every_folder_index_zero(bool on);
+bool every_folder_has_index_zero();
