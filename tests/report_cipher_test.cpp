@@ -190,6 +190,23 @@ TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
 }
 
 #ifndef _WIN32
+TEST(Sealing, ReportsAFailedCloseAndKeepsTheEarlierReport)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    // The write to /dev/full stays in the stream's buffer: only the close
+    // fails.
+    fs::create_symlink("/dev/full", file + ".tmp");
+    // Asserted: reading a link to /dev/full in the report's place would
+    // never end.
+    ASSERT_FALSE(seal_text("newer\n", file.c_str()));
+    ASSERT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file + ".tmp")));
+}
+
 TEST(Sealing, ReportsFailureInAReadOnlyDirectory)
 {
     ScratchDirectory scratch;
