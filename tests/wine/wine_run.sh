@@ -10,6 +10,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     taskset -c 0 wineboot -i >/dev/null 2>&1
+    # Dialogs without a display: the tests create windows.
+    taskset -c 0 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     taskset -c 0 wineserver -w
 fi
 exec taskset -c 0 timeout "${RAVELO_WINE_TIMEOUT:-900}" wine "$@"
