@@ -3,8 +3,9 @@
 set -eu
 needed=()
 have() { dpkg -s "$1" >/dev/null 2>&1; }
-for package in cmake ninja-build g++ libgtest-dev googletest mingw-w64 \
-               openssl hashdeep xvfb xdotool imagemagick x11-utils; do
+for package in cmake ninja-build g++ libgtest-dev googletest mingw-w64 libcli11-dev \
+               openssl hashdeep xvfb xdotool imagemagick x11-utils \
+               icoutils osslsigncode zip unzip; do
     have "$package" || needed+=("$package")
 done
 have wine32:i386 || needed+=(wine wine32:i386)
