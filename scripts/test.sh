@@ -11,6 +11,9 @@ bash scripts/build.sh
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
 
+echo "== The Windows programs, built again in another folder"
+bash tests/reproducible_build.sh build/windows
+
 echo "== Windows tests under Wine"
 export WINEPREFIX="$root/build/wineprefix"
 rm -rf "$WINEPREFIX"
