@@ -30,7 +30,10 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --test-dir build/windows --output-on-failure
 ctest --test-dir build/windows-tests --output-on-failure
 
-echo "== The dialogs under Wine, end to end"
+echo "== Release: built, signed with a throwaway certificate, checked"
+bash tests/release_check.sh build/release-check
+
+echo "== The dialogs under Wine, end to end, with the signed release's Ravelo.exe"
 wineserver -k 2>/dev/null || true
-timeout 600 bash tests/e2e/dialogs_under_wine.sh build/windows/Ravelo.exe \
+timeout 600 bash tests/e2e/dialogs_under_wine.sh build/release-check/ravelo-*/Ravelo.exe \
     build/native/ravelo-decode build/e2e
