@@ -29,10 +29,14 @@ RAVELO_DIST_DIR="$dist" RAVELO_SIGNING_PFX="$keys/signer.pfx" RAVELO_SIGNING_PAS
 version=$(sed -n 's/^project(Ravelo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 folder=$dist/ravelo-$version
 files_are() { [ "$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')" = "$1" ]; }
-inspector=""
-[ -f "$root/inspect/example/ravelo-inspect.toml" ] && inspector=" support/ravelo-inspect.toml"
-check "the release folder holds the programs, the note and the checksums" files_are \
-    "README-customers.txt Ravelo.exe SHA256SUMS SHA256SUMS.unsigned$inspector support/linux/ravelo-decode support/windows/ravelo-decode.exe"
+# ravelo-inspect and its example configuration ship once the tree has them.
+expected="README-customers.txt Ravelo.exe SHA256SUMS SHA256SUMS.unsigned"
+[ -f "$root/inspect/example/ravelo-inspect.toml" ] && expected+=" support/ravelo-inspect.toml"
+expected+=" support/linux/ravelo-decode"
+[ -d "$root/inspect" ] && expected+=" support/linux/ravelo-inspect"
+expected+=" support/windows/ravelo-decode.exe"
+[ -d "$root/inspect" ] && expected+=" support/windows/ravelo-inspect.exe"
+check "the release folder holds the programs, the note and the checksums" files_are "$expected"
 check "SHA256SUMS matches every file" bash -c "cd '$folder' && sha256sum --quiet -c SHA256SUMS"
 check "the zip holds the same files, intact" \
     bash -c "cd '$dist' && unzip -tq 'ravelo-$version.zip' >/dev/null && [ \"\$(unzip -Z1 'ravelo-$version.zip' | LC_ALL=C sort)\" = \"\$(find 'ravelo-$version' -type f | LC_ALL=C sort)\" ]"
@@ -46,7 +50,7 @@ check "Ravelo.exe's imports" bash "$root/tests/windows_xp_imports.sh" "$folder/R
 verifies() { # certificate, program
     osslsigncode verify -CAfile "$1" -in "$2" >"$keys/verify.log" 2>&1 || { cat "$keys/verify.log"; false; }
 }
-for program in Ravelo.exe support/windows/ravelo-decode.exe; do
+for program in Ravelo.exe $(cd "$folder" && echo support/windows/*.exe); do
     check "$program: the signature verifies against the signing certificate" \
         verifies "$keys/signer.pem" "$folder/$program"
     check "$program: not against another certificate" \
