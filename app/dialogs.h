@@ -30,3 +30,13 @@ INT_PTR CALLBACK completion_dialog_proc(HWND dialog, UINT message, WPARAM wparam
 
 // Destroys the dialog and posts the quit message with exit code 0.
 void end_program(HWND dialog);
+
+// Creates a dialog from the program's templates, with no owner. When it
+// cannot be created, no window would be left to end the program: the user is
+// told so in a message box, the quit message is posted with exit code 1, and
+// the result is null.
+HWND open_dialog(int template_id, DLGPROC procedure, LPARAM parameter = 0);
+
+// How the form starts the worker: CreateThread, unless a test puts a
+// failing stand-in here.
+extern decltype(&CreateThread) create_thread;

@@ -1,4 +1,5 @@
 #include "dialogs.h"
+#include "texts.h"
 #include "../resources/resource_ids.h"
 
 #include <initializer_list>
@@ -21,13 +22,14 @@ bool offer_to_dialogs(MSG& message)
     return false;
 }
 
-void run_message_loop()
+// Returns the exit code of the quit message.
+int run_message_loop()
 {
     MSG message;
     for (;;) {
         const BOOL result = GetMessageA(&message, nullptr, 0, 0);
         if (result == 0)
-            return;
+            return int(message.wParam);
         if (result == -1)
             continue;
         if (offer_to_dialogs(message))
@@ -45,11 +47,19 @@ void end_program(HWND dialog)
     PostQuitMessage(0);
 }
 
+HWND open_dialog(int template_id, DLGPROC procedure, LPARAM parameter)
+{
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(template_id), nullptr, procedure, parameter);
+    if (!dialog) {
+        MessageBoxA(nullptr, window_failure_text, program_caption, MB_OK | MB_ICONERROR);
+        PostQuitMessage(1);
+    }
+    return dialog;
+}
+
 int WINAPI WinMain(HINSTANCE this_instance, HINSTANCE, LPSTR, int)
 {
     instance = this_instance;
-    terms_dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_TERMS), nullptr,
-                                      terms_dialog_proc, 0);
-    run_message_loop();
-    return 0;
+    terms_dialog = open_dialog(IDD_TERMS, terms_dialog_proc);
+    return run_message_loop();
 }

@@ -7,8 +7,9 @@ namespace {
 INT_PTR show_completion(WPARAM report_written)
 {
     DestroyWindow(progress_dialog);
-    completion_dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_COMPLETION), nullptr,
-                                           completion_dialog_proc, LPARAM(report_written));
+    // The failure text takes a line more: its template has room for it.
+    completion_dialog = open_dialog(report_written ? IDD_COMPLETION : IDD_COMPLETION_NOT_WRITTEN,
+                                    completion_dialog_proc, LPARAM(report_written));
     return TRUE;
 }
 

@@ -19,8 +19,7 @@ INT_PTR accept_terms(HWND dialog)
         return TRUE;
     }
     DestroyWindow(dialog);
-    user_data_dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_USER_DATA), nullptr,
-                                          user_data_dialog_proc, 0);
+    user_data_dialog = open_dialog(IDD_USER_DATA, user_data_dialog_proc);
     return TRUE;
 }
 

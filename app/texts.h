@@ -23,6 +23,9 @@ inline constexpr char completion_text[] =
     "The report file \"Ravelo_Report.dat\" has been generated. \n"
     "Please, send back this file to Vok.";
 
+// Shown in a message box when a dialog cannot be created.
+inline constexpr char window_failure_text[] = "Ravelo could not open its window.";
+
 // Shown instead of completion_text when the report file could not be written.
 inline constexpr char failure_text[] =
     "Scanning is completed.\n"

@@ -3,6 +3,8 @@
 #include "../resources/resource_ids.h"
 #include "../scan/scan_state.h"
 
+decltype(&CreateThread) create_thread = CreateThread;
+
 namespace {
 
 INT_PTR limit_fields(HWND dialog)
@@ -26,10 +28,15 @@ void copy_field(HWND dialog, int id, char* buffer, int buffer_size)
 
 void start_scan()
 {
-    progress_dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
-                                         progress_dialog_proc, 0);
+    progress_dialog = open_dialog(IDD_PROGRESS, progress_dialog_proc);
+    if (!progress_dialog)
+        return;
     // The worker reads the buffers and progress_dialog: both are set by now.
-    worker_thread = CreateThread(nullptr, 0, scan_worker, nullptr, 0, &worker_thread_id);
+    worker_thread = create_thread(nullptr, 0, scan_worker, nullptr, 0, &worker_thread_id);
+    // Only the worker would close the progress window, which has no close
+    // box: without it, the scan ends here, with no report written.
+    if (!worker_thread)
+        SendMessageA(progress_dialog, WM_SCAN_FINISHED, FALSE, 0);
 }
 
 INT_PTR accept_form(HWND dialog)

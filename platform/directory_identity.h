@@ -13,5 +13,6 @@ inline bool operator==(const directory_identity& a, const directory_identity& b)
 }
 
 // Identifies the directory that path (a Windows path) leads to, through any
-// link. False when it cannot be opened.
+// link. False when it cannot be opened. An index of 0 means the file system
+// gives none.
 bool identify_directory(const char* path, directory_identity& identity);

@@ -5,6 +5,8 @@
 #define IDD_TERMS 111
 #define IDD_PROGRESS 113
 #define IDD_COMPLETION 117
+/* The completion dialog when the report file could not be written. */
+#define IDD_COMPLETION_NOT_WRITTEN 119
 
 #define IDI_PROGRAM 107
 #define IDI_PROGRESS 115

@@ -91,7 +91,9 @@ void list_tree(const std::string& path, unsigned depth, std::vector<directory_id
         return;
     }
     directory_identity identity;
-    const bool identified = identify_directory(path.c_str(), identity);
+    // Some network and shared-folder file systems give every folder the
+    // index 0; taken as an identity, it would make each subfolder a loop.
+    const bool identified = identify_directory(path.c_str(), identity) && identity.index != 0;
     if (identified && std::find(branch.begin(), branch.end(), identity) != branch.end())
         return;
     WIN32_FIND_DATAA entry;

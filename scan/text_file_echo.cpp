@@ -17,4 +17,6 @@ void dump_text_file(const std::string& path)
         std::getline(*file, line);
         report_stream << line << write_endl;
     }
+    if (file->bad())
+        report_stream << "Can't read file to its end..." << write_endl;
 }

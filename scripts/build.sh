@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the native tree (build/native) and the Windows tree (build/windows).
+# Builds the native tree (build/native), the Windows programs (build/windows,
+# mingw's win32 thread model, so that they run on Windows XP) and the Windows
+# test suite (build/windows-tests, the posix thread model GoogleTest needs).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -10,3 +12,6 @@ cmake --build build/native
 cmake -S . -B build/windows -G Ninja -DRAVELO_WERROR=$werror \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build build/windows
+cmake -S . -B build/windows-tests -G Ninja -DRAVELO_WERROR=$werror \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DRAVELO_THREAD_MODEL=posix >/dev/null
+cmake --build build/windows-tests --target ravelo_tests

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds both trees and runs every test: the native suite, also built with
-# the sanitizers; the same suite built for Windows under Wine, in a 64-bit
-# prefix made for this run and once more in a 32-bit one; the dialogs end to
-# end; and the main job.
+# Builds every tree and runs every test: the native suite, also built with
+# the sanitizers; the checks of the
+# Windows programs as they ship (imports, version resource, a second build
+# elsewhere); the native suite built for Windows under Wine, in a 64-bit
+# prefix made for this run and once more in a 32-bit one; a release signed
+# with a throwaway certificate, and its Ravelo.exe clicked through the
+# dialogs; and the main job.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -18,30 +21,38 @@ cmake -S . -B build/sanitize -G Ninja -DRAVELO_SANITIZE=ON >/dev/null
 cmake --build build/sanitize
 ctest --test-dir build/sanitize --output-on-failure
 
-# start_wine_server PREFIX: the prefix's server on one core, and Wine's
-# services started now, detached from the output ctest reads: a service
-# holding that pipe open would keep ctest waiting after the test has ended.
+echo "== The Windows programs, built again in another folder"
+bash tests/reproducible_build.sh build/windows
+
+# start_wine_server PREFIX: a fresh windowless prefix of that architecture,
+# its server on one core, and Wine's services started now, detached from the
+# output ctest reads: a service holding that pipe open would keep ctest
+# waiting after the test has ended.
 start_wine_server() {
+    make_wine_prefix "$1" "$2"
+    make_windowless "$1"
     export WINEPREFIX=$1
     taskset -c 0 wineserver -p
     taskset -c 0 wine wineboot >/dev/null 2>&1 </dev/null
 }
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
-echo "== Windows tests under Wine, 64-bit Windows"
-make_wine_prefix "$root/build/wineprefix" win64
-start_wine_server "$root/build/wineprefix"
+echo "== Windows programs and tests under Wine, 64-bit Windows"
+start_wine_server "$root/build/wineprefix" win64
 ctest --test-dir build/windows --output-on-failure
+ctest --test-dir build/windows-tests --output-on-failure
 wineserver -k 2>/dev/null || true
 
 echo "== Windows tests under Wine, 32-bit Windows (one registry view)"
-make_wine_prefix "$root/build/wineprefix32" win32
-start_wine_server "$root/build/wineprefix32"
-ctest --test-dir build/windows --output-on-failure -R '^ravelo_tests_under_wine$'
+start_wine_server "$root/build/wineprefix32" win32
+ctest --test-dir build/windows-tests --output-on-failure -R '^ravelo_tests_under_wine$'
 wineserver -k 2>/dev/null || true
 
-echo "== The dialogs under Wine, end to end"
-timeout 600 bash tests/e2e/dialogs_under_wine.sh build/windows/Ravelo.exe \
+echo "== Release: built, signed with a throwaway certificate, checked"
+bash tests/release_check.sh build/release-check
+
+echo "== The dialogs under Wine, end to end, with the signed release's Ravelo.exe"
+timeout 600 bash tests/e2e/dialogs_under_wine.sh build/release-check/ravelo-*/Ravelo.exe \
     build/native/ravelo-decode build/e2e
 
 echo "== The main job, as a newcomer runs it"

@@ -46,3 +46,11 @@ reuse_wine_prefix() {
         make_wine_prefix "$dir" "$arch"
     fi
 }
+
+# make_windowless DIR: programs of the prefix get Wine's null graphics
+# driver, so that tests can create windows without a display.
+make_windowless() {
+    WINEPREFIX="$1" taskset -c 0 timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' \
+        /v Graphics /d null /f </dev/null >/dev/null 2>&1
+    WINEPREFIX="$1" timeout 60 wineserver -w || true
+}

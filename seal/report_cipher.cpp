@@ -72,11 +72,14 @@ bool seal_text(const std::string& text, const char* file_name)
         DeleteFileA(temporary_name.c_str());
         return false;
     }
-    if (!MoveFileExA(temporary_name.c_str(), file_name, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(temporary_name.c_str());
-        return false;
-    }
-    return true;
+    if (MoveFileExA(temporary_name.c_str(), file_name, MOVEFILE_REPLACE_EXISTING))
+        return true;
+    // A program holding the report open without sharing its deletion (a
+    // viewer, an upload tool) makes Windows refuse the replacement, yet
+    // lets the file be rewritten in place.
+    const bool rewritten = write_whole_file(file_name, buffer.get(), padded_length);
+    DeleteFileA(temporary_name.c_str());
+    return rewritten;
 }
 
 bool seal_report()

@@ -197,6 +197,17 @@ TEST(DirectoryInventory, AReadErrorPartWayIsNotShownAsAPartialDigest)
     clear_call_failures();
 }
 
+TEST(DirectoryInventory, FoldersWhoseFileSystemGivesNoIndexAreListedWhole)
+{
+    ScratchDirectory scratch;
+    fs::create_directories(scratch.path() / "a" / "b");
+    write_file_bytes(scratch.path() / "a" / "b" / "deep.txt", "x");
+    give_every_folder_index_zero(true);
+    EXPECT_EQ(tree_listing(scratch.path().string()),
+              "O a\n\tO b\n" + file_line("deep.txt", digest_of_x, 2));
+    clear_call_failures();
+}
+
 TEST(DirectoryInventory, AFailingSearchEndsThatDirectoryQuietly)
 {
     ScratchDirectory scratch;

@@ -162,6 +162,29 @@ private:
     HANDLE handle;
 };
 
+// Holds the file at path open for reading, sharing reading and writing but
+// not deletion, as a viewer or an upload tool may: Windows then refuses to
+// replace the file, yet lets it be rewritten.
+class replacement_refused {
+public:
+    explicit replacement_refused(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~replacement_refused()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+    replacement_refused(const replacement_refused&) = delete;
+    replacement_refused& operator=(const replacement_refused&) = delete;
+    bool in_force() const { return handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle;
+};
+
 #else
 
 class directory_link {
@@ -196,6 +219,17 @@ public:
     ~open_refused() { clear_call_failures(); }
     open_refused(const open_refused&) = delete;
     open_refused& operator=(const open_refused&) = delete;
+    bool in_force() const { return true; }
+};
+
+// The substitute's next MoveFileExA refuses, as Windows does while another
+// program holds the target open without sharing its deletion.
+class replacement_refused {
+public:
+    explicit replacement_refused(const std::string&) { fail_call(substitute_call::move_file, 1); }
+    ~replacement_refused() { clear_call_failures(); }
+    replacement_refused(const replacement_refused&) = delete;
+    replacement_refused& operator=(const replacement_refused&) = delete;
     bool in_force() const { return true; }
 };
 

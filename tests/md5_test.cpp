@@ -61,6 +61,26 @@ TEST(MD5, ReadsStreamsEndingOnWholeChunks)
     EXPECT_EQ(digest_of(std::string(1000000, 'a')), "7707d6ae4e027c70eea2a935c2296f21");
 }
 
+TEST(MD5, PadsInputsOfEveryLengthAroundABlockEnd)
+{
+    // Lengths where the padding and the length field fit the last block or
+    // spill into one more; digests from GNU md5sum of "ABC...ZABC...".
+    const struct {
+        std::size_t length;
+        const char* digest;
+    } cases[] = {
+        {55, "bdf2ee53fac2a42e4692411a8ffcd4e2"},  {56, "ca240139f53edd0770b4a912d4789bba"},
+        {63, "d431e699bf5b185ebd51ba55f6f70f6b"},  {64, "cebf5ced0a0d39bfedab859f9445f6ca"},
+        {119, "6f7faa84f406af9ade81c4a84605bf03"}, {120, "1418ea1f3b7586341fbe33071d792965"},
+    };
+    for (const auto& c : cases) {
+        std::string bytes;
+        for (std::size_t i = 0; i < c.length; ++i)
+            bytes += static_cast<char>('A' + i % 26);
+        EXPECT_EQ(digest_of(bytes), c.digest) << c.length << " bytes";
+    }
+}
+
 TEST(MD5, GivesTheSameDigestWhereverTheInputIsSplit)
 {
     std::string bytes;

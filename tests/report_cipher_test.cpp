@@ -1,3 +1,4 @@
+#include "file_fixtures.h"
 #include "seal/report_cipher.h"
 #include "test_support.h"
 #include "tools/report_decipher.h"
@@ -161,7 +162,63 @@ TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
     EXPECT_EQ(read_file_bytes(file), earlier);
 }
 
+TEST(Sealing, RewritesInPlaceAReportThatAnotherProgramKeepsFromBeingReplaced)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier report, quite long\n", file.c_str()));
+    {
+        replacement_refused holder(file);
+        ASSERT_TRUE(holder.in_force());
+        EXPECT_TRUE(seal_text("newer\n", file.c_str()));
+    }
+    std::string plain;
+    ASSERT_TRUE(decipher_report(read_file_bytes(file), plain));
+    EXPECT_EQ(plain, "newer\n");
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+
+TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
+{
+    ScratchDirectory scratch;
+    const std::string folder = scratch.file("folder");
+    fs::create_directory(folder);
+    EXPECT_FALSE(seal_text("newer\n", folder.c_str()));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_FALSE(fs::exists(folder + ".tmp"));
+
+#ifdef _WIN32
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    {
+        open_refused holder(file);
+        ASSERT_TRUE(holder.in_force());
+        EXPECT_FALSE(seal_text("newer\n", file.c_str()));
+    }
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+#endif
+}
+
 #ifndef _WIN32
+TEST(Sealing, ReportsAFailedCloseAndKeepsTheEarlierReport)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.file("Ravelo_Report.dat");
+    ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+    const std::string earlier = read_file_bytes(file);
+    // The write to /dev/full stays in the stream's buffer: only the close
+    // fails.
+    fs::create_symlink("/dev/full", file + ".tmp");
+    // Asserted: reading a link to /dev/full in the report's place would
+    // never end.
+    ASSERT_FALSE(seal_text("newer\n", file.c_str()));
+    ASSERT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file + ".tmp")));
+}
+
 TEST(Sealing, ReportsFailureInAReadOnlyDirectory)
 {
     ScratchDirectory scratch;

@@ -62,4 +62,25 @@ TEST(ScanWorker, ReportsAReportFileThatCannotBeWritten)
     EXPECT_FALSE(run_scan());
     reset_scan_state();
 }
+
+TEST(ScanWorker, TellsTheProgressWindowWhetherTheReportWasWritten)
+{
+    setenv("RAVELO_WINDOWS_DIR", "C:\\Windows", 1);
+    HWND window = reinterpret_cast<HWND>(0x1234);
+    for (const bool writable : {true, false}) {
+        ScratchDirectory scratch(true);
+        setenv("XDG_CONFIG_HOME", scratch.file("config").c_str(), 1);
+        if (!writable)
+            std::filesystem::create_directory(std::string(report_file_name) + ".tmp");
+        reset_scan_state();
+        progress_dialog = window;
+        last_sent_message = {};
+        EXPECT_EQ(scan_worker(nullptr), 0u);
+        EXPECT_EQ(last_sent_message.window, window);
+        EXPECT_EQ(last_sent_message.message, UINT(WM_SCAN_FINISHED));
+        EXPECT_EQ(last_sent_message.wparam, WPARAM(writable)) << "writable: " << writable;
+    }
+    progress_dialog = nullptr;
+    reset_scan_state();
+}
 #endif

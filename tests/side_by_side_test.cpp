@@ -97,4 +97,30 @@ TEST(SideBySide, AWindowsDirectoryTooLongForThePatternIsNotSearched)
     fs::create_directories(fs::path(windows) / "winsxs" / "x86_microsoft.a");
     EXPECT_EQ(listing_of(windows), labels(windows) + cannot_open_winsxs);
 }
+
+TEST(SideBySide, ThePatternMayHaveUpTo259Characters)
+{
+    const std::string suffix = "\\winsxs\\x86_microsoft.*";
+    for (const std::size_t pattern_length : {259u, 260u}) {
+        ScratchDirectory scratch;
+        const std::string base = scratch.path().string() + "/";
+        const std::string windows = base + std::string(pattern_length - suffix.size() - base.size(), 'w');
+        const std::string assembly = windows + "/winsxs/x86_microsoft.a";
+        fs::create_directories(assembly);
+        const std::string searched = labels(windows) + "O " + windows_join(windows_join(windows, "winsxs"), "x86_microsoft.a") +
+                                     "\\\nCan't open " + windows_join(windows_join(windows, "winsxs"), "x86_microsoft.a") +
+                                     " directory... \n";
+        EXPECT_EQ(listing_of(windows), pattern_length == 259 ? searched : labels(windows) + cannot_open_winsxs)
+            << pattern_length << " characters";
+    }
+}
+
+TEST(SideBySide, NoWindowsDirectoryMeansNoSearch)
+{
+    // Without the Windows directory the pattern would be searched at the
+    // current drive's root.
+    clear_call_failures();
+    EXPECT_EQ(listing_of(""), labels("") + cannot_open_winsxs);
+    EXPECT_EQ(calls_made(substitute_call::find_first_file), 0u);
+}
 #endif

@@ -1,4 +1,5 @@
 #include "../directory_identity.h"
+#include "fault_injection.h"
 #include "paths.h"
 
 #include <sys/stat.h>
@@ -9,6 +10,6 @@ bool identify_directory(const char* path, directory_identity& identity)
     if (stat(posix_path(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
         return false;
     identity.volume = status.st_dev;
-    identity.index = status.st_ino;
+    identity.index = every_folder_has_index_zero() ? 0 : status.st_ino;
     return true;
 }

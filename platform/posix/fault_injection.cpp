@@ -3,6 +3,8 @@
 namespace {
 
 unsigned countdown[static_cast<int>(substitute_call::count)];
+unsigned made[static_cast<int>(substitute_call::count)];
+bool index_zero = false;
 
 } // namespace
 
@@ -15,12 +17,31 @@ void clear_call_failures()
 {
     for (unsigned& left : countdown)
         left = 0;
+    for (unsigned& calls : made)
+        calls = 0;
+    index_zero = false;
+}
+
+unsigned calls_made(substitute_call call)
+{
+    return made[static_cast<int>(call)];
 }
 
 bool call_fails(substitute_call call)
 {
+    ++made[static_cast<int>(call)];
     unsigned& left = countdown[static_cast<int>(call)];
     if (left == 0)
         return false;
     return --left == 0;
+}
+
+void give_every_folder_index_zero(bool on)
+{
+    index_zero = on;
+}
+
+bool every_folder_has_index_zero()
+{
+    return index_zero;
 }

@@ -7,13 +7,23 @@ enum class substitute_call {
     read_file,        // one read of a file stream: a read error
     find_first_file,  // FindFirstFileExA: INVALID_HANDLE_VALUE
     find_next_file,   // FindNextFileA: FALSE, as at the end
+    move_file,        // MoveFileExA: FALSE, as when another program holds
+                      // the target open without sharing its deletion
     count
 };
 
 // Makes the nth call of that kind from now on fail (1: the very next one),
 // and only that call. 0 disarms it.
 void fail_call(substitute_call call, unsigned nth);
-// Disarms every armed failure.
+// Disarms every armed failure and sets the call counts to 0.
 void clear_call_failures();
+// How many calls of that kind were made since clear_call_failures.
+unsigned calls_made(substitute_call call);
 // For the substitute, once per call: true when this call is to fail.
 bool call_fails(substitute_call call);
+
+// A quirk of some network and shared-folder file systems on Windows that the
+// substitute can take on: identify_directory gives every folder the file
+// index 0. clear_call_failures turns it off.
+void give_every_folder_index_zero(bool on);
+bool every_folder_has_index_zero();

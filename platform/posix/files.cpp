@@ -1,4 +1,5 @@
 #include "files.h"
+#include "fault_injection.h"
 #include "paths.h"
 
 #include <cstdio>
@@ -7,6 +8,8 @@
 
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags)
 {
+    if (call_fails(substitute_call::move_file))
+        return FALSE;
     const std::string from = posix_path(existing);
     const std::string to = posix_path(target);
     struct stat target_status;

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# release.sh: builds the current commit in Release mode, from scratch, and
+# writes dist/ravelo-VERSION/ and dist/ravelo-VERSION.zip:
+#   Ravelo.exe                      what customers run (stripped)
+#   README-customers.txt            what Ravelo collects and what to do
+#   support/windows/*.exe           ravelo-decode (and ravelo-inspect) for Windows
+#   support/linux/*                 the same for Linux
+#   support/ravelo-inspect.toml     the example inspector configuration
+#   SHA256SUMS                      the checksums of all the above
+# With RAVELO_SIGNING_PFX (a PKCS#12 file) and RAVELO_SIGNING_PASSWORD set, the
+# Windows programs are signed with Authenticode (timestamped when
+# RAVELO_TIMESTAMP_URL is set), the signatures are checked, and
+# SHA256SUMS.unsigned keeps the checksums of the programs before signing,
+# which anyone can reproduce. RAVELO_DIST_DIR writes elsewhere than dist/.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install_deps.sh
+
+# Tools that write dates (strip into the PE header, zip) take the commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+[ -z "$(git status --porcelain)" ] || echo "note: the working tree has changes that are not committed"
+
+echo "== Building"
+build=build/release
+rm -rf "$build"
+cmake -S . -B "$build/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build "$build/windows"
+cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build/native"
+version=$(sed -n 's/^#define RAVELO_VERSION "\(.*\)"$/\1/p' "$build/windows/generated/ravelo_version.h")
+
+dist=${RAVELO_DIST_DIR:-$root/dist}
+name=ravelo-$version
+folder=$dist/$name
+rm -rf "$folder" "$dist/$name.zip"
+mkdir -p "$folder/support/windows" "$folder/support/linux"
+i686-w64-mingw32-strip -o "$folder/Ravelo.exe" "$build/windows/Ravelo.exe"
+for tool in ravelo-decode ravelo-inspect; do
+    if [ -f "$build/windows/$tool.exe" ]; then
+        i686-w64-mingw32-strip -o "$folder/support/windows/$tool.exe" "$build/windows/$tool.exe"
+    fi
+    if [ -f "$build/native/$tool" ]; then
+        strip -o "$folder/support/linux/$tool" "$build/native/$tool"
+    fi
+done
+example=inspect/example/ravelo-inspect.toml
+if [ -f "$example" ]; then
+    cp "$example" "$folder/support/"
+else
+    echo "note: $example is not in this tree; the release has no example inspector configuration"
+fi
+# Windows line ends: Notepad before Windows 10 shows a file without them as
+# one line.
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' resources/customer_note.txt >"$folder/README-customers.txt"
+
+size=$(stat -c %s "$folder/Ravelo.exe")
+budget=1500000
+if [ "$size" -ge "$budget" ]; then
+    echo "Ravelo.exe is $size bytes, over the budget of $budget" >&2
+    exit 1
+fi
+echo "Ravelo.exe: $size bytes (budget $budget)"
+
+# Lists every file but the checksum files, sorted, names relative to the folder.
+shipped_files() { (cd "$folder" && find . -type f ! -name 'SHA256SUMS*' | sed 's|^\./||' | LC_ALL=C sort); }
+checksums() { (cd "$folder" && shipped_files | tr '\n' '\0' | xargs -0 sha256sum); }
+
+if [ -n "${RAVELO_SIGNING_PFX:-}" ]; then
+    echo "== Signing"
+    export RAVELO_SIGNING_PASSWORD=${RAVELO_SIGNING_PASSWORD:-}
+    checksums >"$folder/SHA256SUMS.unsigned"
+    signer=$(mktemp -d)
+    trap 'rm -rf "$signer"' EXIT
+    # The certificates of the PKCS#12 file vouch for its own signature here,
+    # beside the system's authorities: the check is of the signature itself.
+    openssl pkcs12 -in "$RAVELO_SIGNING_PFX" -nokeys -passin env:RAVELO_SIGNING_PASSWORD \
+            -out "$signer/certificates.pem"
+    cat /etc/ssl/certs/ca-certificates.crt >>"$signer/certificates.pem" 2>/dev/null || true
+    for program in "$folder/Ravelo.exe" "$folder"/support/windows/*.exe; do
+        osslsigncode sign -pkcs12 "$RAVELO_SIGNING_PFX" -readpass <(printf '%s' "$RAVELO_SIGNING_PASSWORD") \
+                     -h sha256 -n "Ravelo" ${RAVELO_TIMESTAMP_URL:+-ts "$RAVELO_TIMESTAMP_URL"} \
+                     -in "$program" -out "$signer/signed.exe" >/dev/null
+        mv "$signer/signed.exe" "$program"
+        chmod 755 "$program"
+        osslsigncode verify -CAfile "$signer/certificates.pem" -in "$program" >"$signer/verify.log" 2>&1 ||
+            { cat "$signer/verify.log" >&2; echo "the signature of $program does not verify" >&2; exit 1; }
+        echo "signed and verified: ${program#"$folder"/}"
+    done
+fi
+checksums >"$folder/SHA256SUMS"
+
+# A zip that is the same bytes for the same files: fixed times and modes,
+# sorted names, no extra attributes.
+(cd "$folder" && find . -type d -exec chmod 755 {} + && find . -type f -exec chmod 644 {} +)
+chmod 755 "$folder/Ravelo.exe" "$folder"/support/windows/* "$folder"/support/linux/*
+find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+(cd "$dist" && find "$name" | LC_ALL=C sort | TZ=UTC zip -X -D -q "$name.zip" -@)
+echo "Release: $folder"
+echo "         $dist/$name.zip"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# release_check.sh DIST_DIR: runs scripts/release.sh into DIST_DIR, signing
+# with a throwaway self-signed certificate made here, and checks what it
+# wrote: the files, their checksums, the zip, the version resource and the
+# imports of Ravelo.exe, and the signatures (accepted against that
+# certificate, refused against another one).
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+dist=$(realpath -m "$1")
+keys=$(mktemp -d)
+trap 'rm -rf "$keys"' EXIT
+failures=0
+check() { # description, then a command that must succeed
+    local what=$1; shift
+    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+
+make_certificate() { # name: NAME.pem and NAME.pfx (password "test") in $keys
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ravelo release test $1/O=Vok" \
+            -addext extendedKeyUsage=codeSigning -keyout "$keys/$1.key" -out "$keys/$1.pem" 2>/dev/null &&
+        openssl pkcs12 -export -inkey "$keys/$1.key" -in "$keys/$1.pem" -out "$keys/$1.pfx" -passout pass:test
+}
+make_certificate signer && make_certificate stranger || { echo "FAILED: cannot make the test certificates"; exit 1; }
+
+rm -rf "$dist"
+RAVELO_DIST_DIR="$dist" RAVELO_SIGNING_PFX="$keys/signer.pfx" RAVELO_SIGNING_PASSWORD=test \
+    bash "$root/scripts/release.sh" || { echo "FAILED: release.sh"; exit 1; }
+
+version=$(sed -n 's/^project(Ravelo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+folder=$dist/ravelo-$version
+files_are() { [ "$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')" = "$1" ]; }
+# ravelo-inspect and its example configuration ship once the tree has them.
+expected="README-customers.txt Ravelo.exe SHA256SUMS SHA256SUMS.unsigned"
+[ -f "$root/inspect/example/ravelo-inspect.toml" ] && expected+=" support/ravelo-inspect.toml"
+expected+=" support/linux/ravelo-decode"
+[ -d "$root/inspect" ] && expected+=" support/linux/ravelo-inspect"
+expected+=" support/windows/ravelo-decode.exe"
+[ -d "$root/inspect" ] && expected+=" support/windows/ravelo-inspect.exe"
+check "the release folder holds the programs, the note and the checksums" files_are "$expected"
+check "SHA256SUMS matches every file" bash -c "cd '$folder' && sha256sum --quiet -c SHA256SUMS"
+check "the zip holds the same files, intact" \
+    bash -c "cd '$dist' && unzip -tq 'ravelo-$version.zip' >/dev/null && [ \"\$(unzip -Z1 'ravelo-$version.zip' | LC_ALL=C sort)\" = \"\$(find 'ravelo-$version' -type f | LC_ALL=C sort)\" ]"
+check "the customer note names the version and has Windows line ends" \
+    bash -c "head -n1 '$folder/README-customers.txt' | grep -q '^Ravelo $version: .*'\$'\\r'\$"
+check "Ravelo.exe is stripped" bash -c "! i686-w64-mingw32-objdump -h '$folder/Ravelo.exe' | grep -q debug_info"
+check "the Linux ravelo-decode runs" bash -c "'$folder/support/linux/ravelo-decode' --version | grep -qx 'ravelo-decode $version'"
+check "Ravelo.exe's version resource" bash "$root/tests/version_resource.sh" "$folder/Ravelo.exe" "$version"
+check "Ravelo.exe's imports" bash "$root/tests/windows_xp_imports.sh" "$folder/Ravelo.exe" "$root/tests/windows_xp_imports.txt"
+
+verifies() { # certificate, program
+    osslsigncode verify -CAfile "$1" -in "$2" >"$keys/verify.log" 2>&1 || { cat "$keys/verify.log"; false; }
+}
+for program in Ravelo.exe $(cd "$folder" && echo support/windows/*.exe); do
+    check "$program: the signature verifies against the signing certificate" \
+        verifies "$keys/signer.pem" "$folder/$program"
+    check "$program: not against another certificate" \
+        bash -c "! osslsigncode verify -CAfile '$keys/stranger.pem' -in '$folder/$program' >/dev/null 2>&1"
+done
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
