@@ -5,8 +5,8 @@
 #   bash scripts/fuzz.sh TARGET [SECONDS]      (default 60)
 #   bash scripts/fuzz.sh --list
 #
-# The checked-in seeds (tests/fuzz/corpus/TARGET, and for the report parser
-# the fixture reports of the golden tests) start it; what it learns is
+# The checked-in seeds (tests/fuzz/corpus/TARGET; for the report parser and
+# decode, the golden files of the tests) start it; what it learns is
 # kept in build/fuzz/corpus/TARGET for the next run. Every input that once
 # crashed a target is kept in tests/fuzz/regressions/TARGET and replayed
 # first. A crash leaves its input in build/fuzz/artifacts and fails the run.
@@ -35,8 +35,10 @@ if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
         { "$program" "$regressions"/*; exit 1; }
     echo "$target: $(ls "$regressions" | wc -l) regression inputs pass"
 fi
-seeds=("tests/fuzz/corpus/$target")
-[ "$target" != report_parser ] || seeds=(tests/golden)
+case "$target" in
+report_parser | decode) seeds=(tests/golden) ;;
+*) seeds=("tests/fuzz/corpus/$target") ;;
+esac
 mkdir -p "build/fuzz/corpus/$target" build/fuzz/artifacts
 "$program" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="build/fuzz/artifacts/$target-" \
