@@ -7,6 +7,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 werror=OFF
 [ "${CI:-}" = true ] && werror=ON
+# A tree keeps the compiler it was first configured with, so one made before
+# its thread model was chosen is started afresh.
+forget_other_compiler() { # tree, thread model
+    if ls "$1"/CMakeFiles/*/CMakeCXXCompiler.cmake >/dev/null 2>&1 &&
+        ! grep -q "g++-$2\"" "$1"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+        rm -rf "$1"
+    fi
+}
+forget_other_compiler build/windows win32
+forget_other_compiler build/windows-tests posix
 cmake -S . -B build/native -G Ninja -DRAVELO_WERROR=$werror >/dev/null
 cmake --build build/native
 cmake -S . -B build/windows -G Ninja -DRAVELO_WERROR=$werror \

@@ -3,8 +3,10 @@
 # writes dist/ravelo-VERSION/ and dist/ravelo-VERSION.zip:
 #   Ravelo.exe                      what customers run (stripped)
 #   README-customers.txt            what Ravelo collects and what to do
-#   support/windows/*.exe           ravelo-decode (and ravelo-inspect) for Windows
-#   support/linux/*                 the same for Linux
+#   support/windows/*.exe           ravelo-decode for Windows (ravelo-inspect
+#                                   has no Windows build: Debian ships pugixml
+#                                   for Linux only)
+#   support/linux/*                 ravelo-decode and ravelo-inspect for Linux
 #   support/ravelo-inspect.toml     the example inspector configuration
 #   SHA256SUMS                      the checksums of all the above
 # With RAVELO_SIGNING_PFX (a PKCS#12 file) and RAVELO_SIGNING_PASSWORD set, the
@@ -37,20 +39,10 @@ folder=$dist/$name
 rm -rf "$folder" "$dist/$name.zip"
 mkdir -p "$folder/support/windows" "$folder/support/linux"
 i686-w64-mingw32-strip -o "$folder/Ravelo.exe" "$build/windows/Ravelo.exe"
-for tool in ravelo-decode ravelo-inspect; do
-    if [ -f "$build/windows/$tool.exe" ]; then
-        i686-w64-mingw32-strip -o "$folder/support/windows/$tool.exe" "$build/windows/$tool.exe"
-    fi
-    if [ -f "$build/native/$tool" ]; then
-        strip -o "$folder/support/linux/$tool" "$build/native/$tool"
-    fi
-done
-example=inspect/example/ravelo-inspect.toml
-if [ -f "$example" ]; then
-    cp "$example" "$folder/support/"
-else
-    echo "note: $example is not in this tree; the release has no example inspector configuration"
-fi
+i686-w64-mingw32-strip -o "$folder/support/windows/ravelo-decode.exe" "$build/windows/ravelo-decode.exe"
+strip -o "$folder/support/linux/ravelo-decode" "$build/native/ravelo-decode"
+strip -o "$folder/support/linux/ravelo-inspect" "$build/native/inspect/ravelo-inspect"
+cp inspect/example/ravelo-inspect.toml "$folder/support/"
 # Windows line ends: Notepad before Windows 10 shows a file without them as
 # one line.
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' resources/customer_note.txt >"$folder/README-customers.txt"

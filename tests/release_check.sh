@@ -29,13 +29,9 @@ RAVELO_DIST_DIR="$dist" RAVELO_SIGNING_PFX="$keys/signer.pfx" RAVELO_SIGNING_PAS
 version=$(sed -n 's/^project(Ravelo VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 folder=$dist/ravelo-$version
 files_are() { [ "$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')" = "$1" ]; }
-# ravelo-inspect and its example configuration ship once the tree has them.
 expected="README-customers.txt Ravelo.exe SHA256SUMS SHA256SUMS.unsigned"
-[ -f "$root/inspect/example/ravelo-inspect.toml" ] && expected+=" support/ravelo-inspect.toml"
-expected+=" support/linux/ravelo-decode"
-[ -d "$root/inspect" ] && expected+=" support/linux/ravelo-inspect"
+expected+=" support/linux/ravelo-decode support/linux/ravelo-inspect support/ravelo-inspect.toml"
 expected+=" support/windows/ravelo-decode.exe"
-[ -d "$root/inspect" ] && expected+=" support/windows/ravelo-inspect.exe"
 check "the release folder holds the programs, the note and the checksums" files_are "$expected"
 check "SHA256SUMS matches every file" bash -c "cd '$folder' && sha256sum --quiet -c SHA256SUMS"
 check "the zip holds the same files, intact" \
@@ -44,6 +40,7 @@ check "the customer note names the version and has Windows line ends" \
     bash -c "head -n1 '$folder/README-customers.txt' | grep -q '^Ravelo $version: .*'\$'\\r'\$"
 check "Ravelo.exe is stripped" bash -c "! i686-w64-mingw32-objdump -h '$folder/Ravelo.exe' | grep -q debug_info"
 check "the Linux ravelo-decode runs" bash -c "'$folder/support/linux/ravelo-decode' --version | grep -qx 'ravelo-decode $version'"
+check "the Linux ravelo-inspect runs" bash -c "'$folder/support/linux/ravelo-inspect' --version | grep -q '$version'"
 check "Ravelo.exe's version resource" bash "$root/tests/version_resource.sh" "$folder/Ravelo.exe" "$version"
 check "Ravelo.exe's imports" bash "$root/tests/windows_xp_imports.sh" "$folder/Ravelo.exe" "$root/tests/windows_xp_imports.txt"
 
