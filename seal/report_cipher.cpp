@@ -85,7 +85,7 @@ bool seal_text(const std::string& text, const char* file_name)
 bool seal_report()
 {
     try {
-        return seal_text(report_stream.str(), report_file_name);
+        return seal_text(report_stream.text(), report_file_name);
     } catch (const std::bad_alloc&) {
         return false;
     }
