@@ -124,8 +124,12 @@ public:
     file_named_like_device(const std::string& directory, const std::string& name)
         : directory(directory), name(name)
     {
+        // Written aside and renamed, so the name shows only with its byte.
         made = running_under_wine() &&
-               run_unix_program_until(directory, "Z:\\bin\\sh", "sh -c \"printf x > " + name + "\"", name, true);
+               run_unix_program_until(directory, "Z:\\bin\\sh",
+                                      "sh -c \"printf x > " + name + ".part && mv " + name +
+                                          ".part " + name + "\"",
+                                      name, true);
     }
     ~file_named_like_device()
     {
