@@ -3,7 +3,10 @@
 // Windows build's listing run under Wine when its executable is given:
 //   directory_inventory_bench [path/to/directory_inventory_bench.exe]
 // The same program, given "--list DIRECTORY", lists one tree and prints its
-// own figures: that is what the Windows build does under Wine.
+// own figures: that is what the Windows build does under Wine. The listing
+// is framed by two named events, ravelo-bench-begin and ravelo-bench-end, so
+// that a trace of Wine's server calls can be cut to the listing alone.
+#include "platform/win32.h"
 #include "scan/directory_inventory.h"
 #include "scan/report.h"
 #include "seal/md5.h"
@@ -17,6 +20,8 @@
 #include <vector>
 
 #ifndef _WIN32
+#include "platform/posix/call_counts.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,11 +40,23 @@ struct listing {
     std::string report_digest;
 };
 
+// A named event whose creation shows in a trace of Wine's server calls.
+void mark(const char* name)
+{
+#ifdef _WIN32
+    CloseHandle(CreateEventA(nullptr, TRUE, FALSE, name));
+#else
+    (void)name;
+#endif
+}
+
 listing list_tree(const std::string& path)
 {
     report_stream.str("");
     const auto start = std::chrono::steady_clock::now();
+    mark("ravelo-bench-begin");
     list_directory(path, 0);
+    mark("ravelo-bench-end");
     const double seconds = seconds_since(start);
     const std::string report = report_stream.str();
     std::size_t files = 0;
@@ -155,6 +172,20 @@ bool wine_listing(const std::string& windows_bench, const std::string& path, lis
     return pclose(pipe) == 0 && fields == 3;
 }
 
+// One more listing, counting the calls it makes to the substitute.
+void print_calls_per_file(const tree& listed)
+{
+    clear_call_counts();
+    list_tree(listed.path);
+    std::printf("  calls per file of the substitute:");
+    double total = 0;
+    for (const auto& entry : call_counts()) {
+        std::printf(" %s %.3f", entry.first.c_str(), double(entry.second) / listed.files);
+        total += double(entry.second) / listed.files;
+    }
+    std::printf("; in all %.3f\n", total);
+}
+
 void measure(const char* title, tree& measured, const std::string& windows_bench)
 {
     std::printf("%s: %zu files, %.1f MB in %s\n", title, measured.files, measured.megabytes,
@@ -191,6 +222,7 @@ void measure(const char* title, tree& measured, const std::string& windows_bench
                     wine.report_digest == ours.report_digest && wine.files == ours.files ? "yes" : "NO");
     else if (!windows_bench.empty())
         std::printf("  Wine run failed\n");
+    print_calls_per_file(measured);
 }
 
 void remove_tree(const std::string& path)

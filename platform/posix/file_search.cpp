@@ -1,4 +1,5 @@
 #include "file_search.h"
+#include "call_counts.h"
 #include "fault_injection.h"
 #include "paths.h"
 
@@ -118,6 +119,7 @@ void fill_record(const found_entry& entry, WIN32_FIND_DATAA* record)
 HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS, LPVOID find_data,
                         FINDEX_SEARCH_OPS, LPVOID, DWORD)
 {
+    count_call(__func__);
     const std::string whole = pattern;
     if (whole.size() >= MAX_PATH || call_fails(substitute_call::find_first_file))
         return INVALID_HANDLE_VALUE;
@@ -141,6 +143,7 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS, LPVOID find_data,
 
 BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA find_data)
 {
+    count_call(__func__);
     auto* search = static_cast<search_state*>(handle);
     if (call_fails(substitute_call::find_next_file) || search->next == search->entries.size())
         return FALSE;
@@ -150,6 +153,7 @@ BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA find_data)
 
 BOOL FindClose(HANDLE handle)
 {
+    count_call(__func__);
     delete static_cast<search_state*>(handle);
     return TRUE;
 }

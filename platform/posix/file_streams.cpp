@@ -1,4 +1,5 @@
 #include "../file_streams.h"
+#include "call_counts.h"
 #include "fault_injection.h"
 #include "paths.h"
 
@@ -46,6 +47,7 @@ private:
     {
         if (ended)
             return 0;
+        count_call(__func__);
         // An exception from underflow is how the stream learns of a read
         // error: it catches it and sets its bad flag.
         if (call_fails(substitute_call::read_file))
@@ -119,6 +121,7 @@ private:
 // node would otherwise hang the scan.
 int open_regular_file(const char* path)
 {
+    count_call(__func__);
     if (call_fails(substitute_call::open_file))
         return -1;
     const int descriptor = open(posix_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
