@@ -147,21 +147,23 @@ int walk(int depth)
     return report_stream.str().empty() ? 1 : 0;
 }
 
-// Every key below root\path that can be opened, path's own included.
-unsigned long count_keys(HKEY root, const std::string& path)
+// Every key below parent\name that can be opened, that key included.
+unsigned long count_keys(HKEY parent, const char* name)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
+    // Bounded by the count: some keys of Wine (Perflib\009) fail every
+    // enumeration without ever saying there are no more.
+    DWORD subkeys = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
     unsigned long keys = 1;
-    char name[1024];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof name;
-        const LONG result = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS)
-            break;
-        if (result == ERROR_SUCCESS)
-            keys += count_keys(root, path.empty() ? name : path + "\\" + name);
+    char subkey[1024];
+    for (DWORD index = 0; index < subkeys; ++index) {
+        DWORD length = sizeof subkey;
+        if (RegEnumKeyExA(key, index, subkey, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            keys += count_keys(key, subkey);
     }
     RegCloseKey(key);
     return keys;

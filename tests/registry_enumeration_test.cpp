@@ -517,9 +517,9 @@ TEST_F(SubstituteFaults, OtherEnumerationFailuresMoveOnToTheNextIndex)
     keys.add_key("FSX\\One");
     keys.add_key("FSX\\Two");
     // The second RegEnumKeyExA asks for FSX\One; the first RegEnumValueA
-    // is FSX\Two's, the second asks for FSX's value a.
+    // asks for FSX's value a, since keys without values are not enumerated.
     fail_registry_call(RegistryCall::enum_key, 1, ERROR_ACCESS_DENIED);
-    fail_registry_call(RegistryCall::enum_value, 1, ERROR_INVALID_PARAMETER);
+    fail_registry_call(RegistryCall::enum_value, 0, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(walk(keys), lines({keys.printed("FSX"), "\t" + keys.printed("FSX\\Two"),
                                  "\t-> b \tsecond"}));
 }
