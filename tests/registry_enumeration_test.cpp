@@ -349,6 +349,28 @@ TEST_F(RegistryWalk, MissingStartingKeyWritesNothing)
                                     "\t\tCan't find registry entry: " + keys.printed("Missing")}));
 }
 
+// Wine's narrow calls refuse a key path of 260 characters or more; opened
+// from its parent, such a key is still walked.
+TEST_F(RegistryWalk, KeyWhosePathIsLongerThanMaxPath)
+{
+    TestKey keys;
+    HKEY parent;
+    ASSERT_EQ(RegOpenKeyExA(keys.root(), keys.path().c_str(), 0, KEY_ALL_ACCESS, &parent), ERROR_SUCCESS);
+    std::string below;
+    for (char letter : std::string("abcdefg")) {
+        const std::string name = letter == 'g' ? "FSX" : std::string(40, letter);
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(parent);
+        parent = key;
+        below += (below.empty() ? "" : "\\") + name;
+    }
+    RegCloseKey(parent);
+    ASSERT_GE(keys.path(below).size(), std::size_t(MAX_PATH));
+    EXPECT_EQ(walk(keys), lines({keys.printed(below)}));
+}
+
 TEST_F(RegistryWalk, ThirtyTwoBitViewOfTheLocalMachine)
 {
     TestKey keys(HKEY_LOCAL_MACHINE);
