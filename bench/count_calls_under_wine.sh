@@ -13,6 +13,7 @@ export WINEPREFIX="$root/build/wineprefix-bench"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 on_one_core() { taskset -c 0 "$@"; }
 
+wineserver -k 2>/dev/null || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     WINEDEBUG=-all on_one_core wineboot -i >/dev/null 2>&1
     on_one_core wineserver -w

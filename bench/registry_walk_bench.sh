@@ -65,7 +65,7 @@ for round in $(seq "$rounds"); do
     best_roots_query=$(lesser "$best_roots_query" "$roots_query")
 done
 on_one_core wine "$bench" walk
-roots_line=$(on_one_core wine "$bench" roots)
+roots_line=$(on_one_core wine "$bench" roots counted)
 echo "$roots_line"
 root_keys=$(echo "$roots_line" | sed -n 's/^roots: \([0-9]*\) keys.*/\1/p')
 
