@@ -47,7 +47,8 @@ HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
     char pattern_buffer[MAX_PATH];
     std::memcpy(pattern_buffer, pattern.c_str(), pattern.size() + 1);
     // Only the name and the attributes are read: the basic level leaves out
-    // the short name, and a large fetch takes more entries per system call.
+    // the short name, and a large fetch queries the folder with a larger
+    // buffer.
     HANDLE search = FindFirstFileExA(pattern_buffer, FindExInfoBasic, &entry, FindExSearchNameMatch,
                                      nullptr, FIND_FIRST_EX_LARGE_FETCH);
     // Windows XP and Vista know neither and refuse the call as a whole.

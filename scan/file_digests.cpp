@@ -8,7 +8,7 @@
 const char cannot_read_file[] = "Can't read file...";
 
 file_digest_queue::file_digest_queue(md5_path path, ready_function ready)
-    : path(path), lane_count(md5_lane_count(path)), ready(std::move(ready)), lanes(lane_count)
+    : digest_path(path), lane_count(md5_lane_count(path)), ready(std::move(ready)), lanes(lane_count)
 {
 }
 
@@ -137,7 +137,7 @@ void file_digest_queue::digest_common_blocks()
         md5_compress(chaining, starts[a_busy_lane], blocks);
         set_lane_chaining(states, a_busy_lane, chaining);
     } else {
-        compress_md5_lanes(path, states, starts, blocks);
+        compress_md5_lanes(digest_path, states, starts, blocks);
     }
     for (unsigned i = 0; i < lane_count; ++i) {
         if (lanes[i].file == INVALID_HANDLE_VALUE)

@@ -16,8 +16,8 @@ extern const char cannot_read_file[];
 // calling thread, and hands each file's text to a function in the order the
 // files were added: the MD5 digest of its content in hexadecimal, or
 // "Can't read file..." when it cannot be opened or a read fails part-way (a
-// digest of part of the file would tell something false). A file in a lane
-// of its own is digested one block at a time without vectors.
+// digest of part of the file would tell something false). While one file
+// alone is being read, it is digested without vectors, as by MD5 itself.
 //
 // Each lane keeps one file open and reads it through a buffer of its own,
 // taken at the lane's first use. At most max_waiting_files files wait for
@@ -68,7 +68,7 @@ private:
     void hand_over_finished();
     entry& entry_of(const lane& lane);
 
-    md5_path path;
+    md5_path digest_path;
     unsigned lane_count;
     ready_function ready;
     md5_lane_states states;
