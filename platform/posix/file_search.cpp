@@ -138,10 +138,10 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_da
     const std::string whole = pattern;
     if (before_windows_7 && (level != FindExInfoStandard || (flags & ~FIND_FIRST_EX_CASE_SENSITIVE)))
         return failed_search(ERROR_INVALID_PARAMETER);
-    if (call_fails(substitute_call::find_first_file))
-        return failed_search(ERROR_ACCESS_DENIED);
     if (whole.size() >= MAX_PATH)
         return failed_search(ERROR_FILENAME_EXCED_RANGE);
+    if (call_fails(substitute_call::find_first_file))
+        return failed_search(ERROR_ACCESS_DENIED);
     const std::size_t separator = whole.find_last_of("\\/");
     std::string directory = ".";
     if (separator == 0)
@@ -153,9 +153,8 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_da
 
     auto* search = new search_state;
     if (!read_directory(directory, name_pattern, search->entries) || search->entries.empty()) {
-        const bool searched = !search->entries.empty() || is_directory(directory);
         delete search;
-        return failed_search(searched ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return failed_search(is_directory(directory) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     }
     fill_record(search->entries[search->next++], static_cast<WIN32_FIND_DATAA*>(find_data));
     return search;

@@ -12,11 +12,10 @@ int open_regular_file(const char* windows_path)
     if (descriptor < 0)
         return -1;
     struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        const int error = S_ISDIR(status.st_mode) ? EISDIR : EACCES;
-        close(descriptor);
-        errno = error;
-        return -1;
-    }
-    return descriptor;
+    const bool known = fstat(descriptor, &status) == 0;
+    if (known && S_ISREG(status.st_mode))
+        return descriptor;
+    close(descriptor);
+    errno = known && S_ISDIR(status.st_mode) ? EISDIR : EACCES;
+    return -1;
 }
