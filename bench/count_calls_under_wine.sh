@@ -19,10 +19,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     on_one_core wineserver -w
 fi
 scratch=$(mktemp -d /dev/shm/ravelo-count-XXXXXX)
-# A server that traces every request of every client, into one file.
-WINEDEBUG=-all on_one_core wineserver -p -d1 2>"$scratch/server.trace"
 trap 'WINEDEBUG=-all on_one_core wine "$bench_dir/registry_walk_bench.exe" delete >/dev/null 2>&1 || true;
       wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT
+# A server that traces every request of every client, into one file.
+WINEDEBUG=-all on_one_core wineserver -p -d1 2>"$scratch/server.trace"
 WINEDEBUG=-all on_one_core wine wineboot >/dev/null 2>&1 </dev/null
 
 # Requests by name that the marking thread made between the begin and end
