@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #else
 #include "posix/win32_types.h"
+#include "posix/last_error.h"
 #include "posix/files.h"
 #include "posix/registry.h"
 #include "posix/shell_folders.h"

@@ -1,18 +1,15 @@
 #include "directory_inventory.h"
 
+#include "file_digests.h"
 #include "report.h"
 #include "../platform/directory_identity.h"
-#include "../platform/file_streams.h"
 #include "../platform/win32.h"
-#include "../seal/md5.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-const char cannot_read[] = "Can't read file...";
 
 bool fits_max_path(const std::string& path)
 {
@@ -49,42 +46,49 @@ HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
         return INVALID_HANDLE_VALUE;
     char pattern_buffer[MAX_PATH];
     std::memcpy(pattern_buffer, pattern.c_str(), pattern.size() + 1);
-    return FindFirstFileExA(pattern_buffer, FindExInfoStandard, &entry,
-                            FindExSearchNameMatch, nullptr, 0);
+    // Only the name and the attributes are read: the basic level leaves out
+    // the short name, and a large fetch queries the folder with a larger
+    // buffer.
+    HANDLE search = FindFirstFileExA(pattern_buffer, FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    // Windows XP and Vista know neither and refuse the call as a whole.
+    if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        search = FindFirstFileExA(pattern_buffer, FindExInfoStandard, &entry, FindExSearchNameMatch,
+                                  nullptr, 0);
+    return search;
 }
 
-// The text after a file's name: its digest, or "Can't read file..." when it
-// is not read to its end (a digest of nothing, or of part of the file, would
-// tell the maker something false).
-std::string file_digest_text(const std::string& path, const char* name)
+void write_file_line(const std::string& label, const std::string& text)
 {
-    if (is_dos_device_name(name) || !fits_max_path(path))
-        return cannot_read;
-    std::unique_ptr<std::istream> file = open_binary_input(path.c_str());
-    if (!file->good())
-        return cannot_read;
-    const MD5 digest(*file);
-    if (file->bad())
-        return cannot_read;
-    return digest.hex_digest();
+    report_stream << label << text << write_endl;
 }
 
-void write_file_line(const std::string& path, const char* name, unsigned depth)
+// Queues the file's line; it is written once the file is digested and the
+// files queued before it are written.
+void queue_file(file_digest_queue& files, const std::string& path, const char* name, unsigned depth)
 {
-    report_stream << std::string(depth, '\t') << ". " << name << " \t"
-                  << file_digest_text(path + "\\" + name, name) << write_endl;
+    const std::string file_path = path + "\\" + name;
+    std::string label = std::string(depth, '\t') + ". " + name + " \t";
+    if (is_dos_device_name(name) || !fits_max_path(file_path))
+        files.add_unreadable(std::move(label));
+    else
+        files.add_file(std::move(label), file_path);
 }
 
-void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch);
+void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch,
+               file_digest_queue& files);
 
 void list_subdirectory(const std::string& path, const char* name, unsigned depth,
-                       std::vector<directory_identity>& branch)
+                       std::vector<directory_identity>& branch, file_digest_queue& files)
 {
+    files.finish();
     report_stream << std::string(depth, '\t') << "O " << name << write_endl;
-    list_tree(path + "\\" + name, depth + 1, branch);
+    list_tree(path + "\\" + name, depth + 1, branch, files);
 }
 
-void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch)
+// Every file line is written when it returns.
+void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch,
+               file_digest_queue& files)
 {
     if (!fits_max_path(path + "\\*.*")) {
         report_stream << std::string(depth, '\t') << "Path too long..." << write_endl;
@@ -104,11 +108,12 @@ void list_tree(const std::string& path, unsigned depth, std::vector<directory_id
         branch.push_back(identity);
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            write_file_line(path, entry.cFileName, depth);
+            queue_file(files, path, entry.cFileName, depth);
         else if (!is_dot_entry(entry.cFileName))
-            list_subdirectory(path, entry.cFileName, depth, branch);
+            list_subdirectory(path, entry.cFileName, depth, branch, files);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
+    files.finish();
     if (identified)
         branch.pop_back();
 }
@@ -118,7 +123,8 @@ void list_tree(const std::string& path, unsigned depth, std::vector<directory_id
 void list_directory(const std::string& path, unsigned depth)
 {
     std::vector<directory_identity> branch;
-    list_tree(path, depth, branch);
+    file_digest_queue files(fastest_md5_path(), write_file_line);
+    list_tree(path, depth, branch, files);
 }
 
 void list_directory_flat(const std::string& path)
@@ -130,9 +136,11 @@ void list_directory_flat(const std::string& path)
         report_stream << "Can't open " << path << " directory... " << write_endl;
         return;
     }
+    file_digest_queue files(fastest_md5_path(), write_file_line);
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            write_file_line(path, entry.cFileName, 1);
+            queue_file(files, path, entry.cFileName, 1);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
+    files.finish();
 }

@@ -7,7 +7,9 @@
 // does not fit MAX_PATH. A directory already being listed higher up the same
 // branch (a link back into the tree) gets its line but is not entered again.
 // A file that cannot be read whole, or is named like a DOS device, shows
-// "Can't read file..." instead of a digest.
+// "Can't read file..." instead of a digest. The files of a folder are read
+// several at a time, as many as the processor has MD5 lanes, and their lines
+// written in the order the search delivers them.
 void list_directory(const std::string& path, unsigned depth);
 
 // Lists the files directly in path, under a heading naming the directory,

@@ -38,9 +38,9 @@ public:
     DWORD capacity() const { return static_cast<DWORD>(bytes.size() - 1); }
     char* text() { return bytes.data(); }
     LPBYTE data() { return reinterpret_cast<LPBYTE>(bytes.data()); }
-    void grow(DWORD capacity) { bytes.assign(capacity + 1, '\0'); }
-    void clear() { std::fill(bytes.begin(), bytes.end(), '\0'); }
+    void grow(DWORD capacity) { bytes.resize(capacity + 1); }
     // The delivered bytes as text: up to the first zero byte among them.
+    // Nothing behind them is read, so the buffer is never cleared.
     const char* terminated(DWORD length)
     {
         bytes[std::min(length, capacity())] = '\0';
@@ -58,7 +58,7 @@ struct KeyLengths {
 // One visit of enumerate_registry, once its key is open and measured.
 struct Visit {
     HKEY root;
-    const char* key_path;
+    const std::string& key_path;
     DWORD level;
     bool printing;
     HKEY key;
@@ -69,15 +69,16 @@ struct ValueRead {
     DWORD name_length, type, data_length;
 };
 
-void write_key_line(DWORD level, const char* prefix, HKEY root, const char* key_path)
+void write_key_line(DWORD level, const char* prefix, HKEY root, const std::string& key_path)
 {
     indent(level);
     report_stream << prefix << hive_name(root) << '\\' << key_path << write_endl;
 }
 
+// The counts tell the enumerations where to stop, so that no call is spent
+// on an index past the last.
 bool query_lengths(HKEY key, KeyLengths& lengths)
 {
-    // The counts are asked for only to know when a failing index is the last.
     return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &lengths.subkeys,
                             &lengths.longest_subkey_name, nullptr, &lengths.values,
                             &lengths.longest_value_name, &lengths.longest_value_data, nullptr,
@@ -86,18 +87,20 @@ bool query_lengths(HKEY key, KeyLengths& lengths)
 
 // In a multi-byte code page the query counted UTF-16 characters, so a name
 // can need more bytes than it said; Windows does not tell how many.
-LONG enum_subkey(HKEY key, DWORD index, CallBuffer& name)
+LONG enum_subkey(HKEY key, DWORD index, CallBuffer& name, DWORD& length)
 {
     LONG result = ERROR_MORE_DATA;
     for (int attempt = 0; result == ERROR_MORE_DATA && attempt <= more_data_retries; ++attempt) {
         if (attempt > 0)
             name.grow(2 * name.capacity());
-        name.clear();
-        DWORD length = name.capacity();
+        length = name.capacity();
         result = RegEnumKeyExA(key, index, name.text(), &length, nullptr, nullptr, nullptr, nullptr);
     }
     return result;
 }
+
+void visit_key(HKEY root, HKEY parent, const char* sub_key, const std::string& key_path,
+               DWORD level, bool printing);
 
 void visit_subkey(const Visit& visit, const char* name)
 {
@@ -106,22 +109,23 @@ void visit_subkey(const Visit& visit, const char* name)
         child_path += '\\';
     child_path += name;
     if (!visit.printing && matches_keyword(name))
-        enumerate_registry(visit.root, child_path.c_str(), 0, true);
+        visit_key(visit.root, visit.key, name, child_path, 0, true);
     else
-        enumerate_registry(visit.root, child_path.c_str(), visit.level + 1, visit.printing);
+        visit_key(visit.root, visit.key, name, child_path, visit.level + 1, visit.printing);
 }
 
 void visit_subkeys(const Visit& visit)
 {
+    if (visit.lengths.subkeys == 0)
+        return;
     CallBuffer name(visit.lengths.longest_subkey_name + 1);
-    for (DWORD index = 0;; ++index) {
-        const LONG result = enum_subkey(visit.key, index, name);
+    for (DWORD index = 0; index < visit.lengths.subkeys; ++index) {
+        DWORD length = 0;
+        const LONG result = enum_subkey(visit.key, index, name, length);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result == ERROR_SUCCESS)
-            visit_subkey(visit, name.text());
-        else if (index + 1 >= visit.lengths.subkeys)
-            break;
+            visit_subkey(visit, name.terminated(length));
     }
 }
 
@@ -136,7 +140,6 @@ LONG enum_value(HKEY key, DWORD index, CallBuffer& name, CallBuffer& data, Value
             data.grow(read.data_length);
         else if (attempt > 0)
             name.grow(2 * name.capacity());
-        name.clear();
         read = ValueRead{name.capacity(), 0, data.capacity()};
         result = RegEnumValueA(key, index, name.text(), &read.name_length, nullptr, &read.type,
                                data.data(), &read.data_length);
@@ -170,18 +173,17 @@ void write_value_line(const Visit& visit, const char* name, const ValueRead& rea
 // looking no further than the first that does.
 bool visit_values(const Visit& visit)
 {
+    if (visit.lengths.values == 0)
+        return false;
     CallBuffer name(visit.lengths.longest_value_name + 1);
     CallBuffer data(visit.lengths.longest_value_data);
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < visit.lengths.values; ++index) {
         ValueRead read{};
         const LONG result = enum_value(visit.key, index, name, data, read);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
-        if (result != ERROR_SUCCESS) {
-            if (index + 1 >= visit.lengths.values)
-                break;
+        if (result != ERROR_SUCCESS)
             continue;
-        }
         const char* text = data.terminated(read.data_length);
         if (visit.printing)
             write_value_line(visit, name.terminated(read.name_length), read, text);
@@ -189,6 +191,44 @@ bool visit_values(const Visit& visit)
             return true;
     }
     return false;
+}
+
+// Measures the open key and walks its subkeys and values.
+void walk_open_key(const Visit& opened)
+{
+    Visit visit = opened;
+    if (!query_lengths(visit.key, visit.lengths)) {
+        if (visit.printing)
+            write_key_line(visit.level, "Can't obtain subkeys length table for key: ", visit.root,
+                           visit.key_path);
+        return;
+    }
+    visit_subkeys(visit);
+    if (!visit_values(visit))
+        return;
+    // The matching key is written whole through the handle its silent
+    // visit holds.
+    const Visit printing{visit.root, visit.key_path, 0, true, visit.key, KeyLengths{}};
+    write_key_line(0, "", visit.root, visit.key_path);
+    walk_open_key(printing);
+}
+
+// Opens sub_key below parent: the root itself for a walk's first key, then
+// the parent key's open handle, which gives the same key as its whole path
+// from the root with one name to look up instead of the whole path.
+void visit_key(HKEY root, HKEY parent, const char* sub_key, const std::string& key_path,
+               DWORD level, bool printing)
+{
+    if (printing)
+        write_key_line(level, "", root, key_path);
+    HKEY key;
+    if (RegOpenKeyExA(parent, sub_key, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        if (printing)
+            write_key_line(level, "Can't find registry entry: ", root, key_path);
+        return;
+    }
+    walk_open_key(Visit{root, key_path, level, printing, key, KeyLengths{}});
+    RegCloseKey(key);
 }
 
 } // namespace
@@ -221,23 +261,5 @@ void indent(DWORD count)
 
 void enumerate_registry(HKEY root, const char* key_path, DWORD level, bool printing)
 {
-    if (printing)
-        write_key_line(level, "", root, key_path);
-    Visit visit{root, key_path, level, printing, nullptr, KeyLengths{}};
-    if (RegOpenKeyExA(root, key_path, 0, KEY_READ, &visit.key) != ERROR_SUCCESS) {
-        if (printing)
-            write_key_line(level, "Can't find registry entry: ", root, key_path);
-        return;
-    }
-    if (!query_lengths(visit.key, visit.lengths)) {
-        if (printing)
-            write_key_line(level, "Can't obtain subkeys length table for key: ", root, key_path);
-    } else {
-        visit_subkeys(visit);
-        // The matching key is written whole while its silent visit still
-        // holds it open.
-        if (visit_values(visit))
-            enumerate_registry(root, key_path, 0, true);
-    }
-    RegCloseKey(visit.key);
+    visit_key(root, root, key_path, key_path, level, printing);
 }

@@ -65,8 +65,9 @@ void MD5::update(const unsigned char* bytes, std::uint32_t length)
         index = 0;
     }
     if (index == 0) {
-        for (; done + 64 <= length; done += 64)
-            transform(bytes + done);
+        const std::uint32_t blocks = (length - done) / 64;
+        md5_compress(state, bytes + done, blocks);
+        done += 64 * blocks;
     }
     // Avoid a null pointer in memcpy when nothing is left to keep.
     if (done < length)
@@ -110,7 +111,22 @@ std::string MD5::hex_digest() const
     return text;
 }
 
+MD5::MD5(const std::uint32_t chaining[4], std::uint64_t length) : MD5()
+{
+    std::memcpy(state, chaining, sizeof state);
+    const std::uint64_t bits = length << 3;
+    count[0] = static_cast<std::uint32_t>(bits);
+    count[1] = static_cast<std::uint32_t>(bits >> 32);
+}
+
 void MD5::transform(const unsigned char* block)
+{
+    md5_compress(state, block, 1);
+}
+
+namespace {
+
+void compress_block(std::uint32_t state[4], const unsigned char* block)
 {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i)
@@ -189,4 +205,12 @@ void MD5::transform(const unsigned char* block)
     state[1] += b;
     state[2] += c;
     state[3] += d;
+}
+
+} // namespace
+
+void md5_compress(std::uint32_t state[4], const unsigned char* blocks, std::size_t block_count)
+{
+    for (std::size_t i = 0; i < block_count; ++i)
+        compress_block(state, blocks + 64 * i);
 }

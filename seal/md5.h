@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -12,6 +13,9 @@ public:
     explicit MD5(std::istream& input);
     // Starts an empty, unfinalized digest.
     MD5();
+    // Resumes a digest whose first length bytes, a whole number of 64-byte
+    // blocks, were compressed elsewhere into the chaining words A, B, C, D.
+    MD5(const std::uint32_t chaining[4], std::uint64_t length);
 
     // Misuse (update after finalize, finalize twice) changes nothing and is
     // reported on stderr.
@@ -31,3 +35,7 @@ private:
     unsigned char digest[16];
     std::uint8_t finalized;
 };
+
+// The compression function of RFC 1321: folds block_count consecutive
+// 64-byte blocks into the chaining words A, B, C, D of state.
+void md5_compress(std::uint32_t state[4], const unsigned char* blocks, std::size_t block_count);

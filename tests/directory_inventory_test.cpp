@@ -1,12 +1,20 @@
 #include "file_fixtures.h"
 #include "scan/directory_inventory.h"
 #include "scan/report.h"
+#include "seal/md5.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include "platform/posix/call_counts.h"
+#include "platform/win32.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -186,15 +194,54 @@ TEST(DirectoryInventory, PathsBeyondMaxPathAreReportedAndTheListingGoesOn)
 }
 
 #ifndef _WIN32
+// Whichever read fails, at the start of a file or part-way through it, that
+// file alone shows "Can't read file..." and every other line is unchanged.
 TEST(DirectoryInventory, AReadErrorPartWayIsNotShownAsAPartialDigest)
 {
     ScratchDirectory scratch;
-    write_file_bytes(scratch.path() / "big.bin", std::string(200 * 1024, 'x'));
+    const std::string big(600 * 1024, 'x'); // several reads
+    write_file_bytes(scratch.path() / "big.bin", big);
     write_file_bytes(scratch.path() / "small.txt", "x");
-    fail_call(substitute_call::read_file, 2);
-    EXPECT_EQ(tree_listing(scratch.path().string()),
-              file_line("big.bin", "Can't read file...") + file_line("small.txt", digest_of_x));
-    clear_call_failures();
+    write_file_bytes(scratch.path() / "zero.txt", "");
+    std::istringstream big_content(big);
+    const std::vector<std::string> clean = {file_line("big.bin", MD5(big_content).hex_digest()),
+                                            file_line("small.txt", digest_of_x),
+                                            file_line("zero.txt", empty_digest)};
+    clear_call_counts();
+    ASSERT_EQ(tree_listing(scratch.path().string()), clean[0] + clean[1] + clean[2]);
+    const unsigned long long reads = call_counts()["ReadFile"];
+    ASSERT_GE(reads, 5u);
+
+    for (unsigned failing = 1; failing <= reads; ++failing) {
+        fail_call(substitute_call::read_file, failing);
+        const std::vector<std::string> listed = lines_of(tree_listing(scratch.path().string()));
+        clear_call_failures();
+        ASSERT_EQ(listed.size(), clean.size()) << "read " << failing;
+        unsigned unreadable = 0;
+        for (std::size_t i = 0; i < clean.size(); ++i) {
+            const std::string name = clean[i].substr(2, clean[i].find(' ', 2) - 2);
+            if (listed[i] + "\n" != clean[i]) {
+                EXPECT_EQ(listed[i] + "\n", file_line(name, "Can't read file...")) << "read " << failing;
+                ++unreadable;
+            }
+        }
+        EXPECT_EQ(unreadable, 1u) << "read " << failing;
+    }
+}
+
+TEST(DirectoryInventory, ListsAlikeOnWindowsBefore7)
+{
+    ScratchDirectory scratch;
+    fs::create_directory(scratch.path() / "a_dir");
+    write_file_bytes(scratch.path() / "a_dir" / "g.txt", "file G");
+    write_file_bytes(scratch.path() / "b.txt", "file F");
+    const std::string expected = "O a_dir\n" + file_line("g.txt", digest_of_file_g, 1) +
+                                 file_line("b.txt", digest_of_file_f);
+    search_as_before_windows_7(true);
+    EXPECT_EQ(tree_listing(scratch.path().string()), expected);
+    EXPECT_EQ(flat_listing(scratch.path().string()),
+              "O " + scratch.path().string() + "\\\n" + file_line("b.txt", digest_of_file_f, 1));
+    search_as_before_windows_7(false);
 }
 
 TEST(DirectoryInventory, FoldersWhoseFileSystemGivesNoIndexAreListedWhole)

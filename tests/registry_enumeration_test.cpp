@@ -349,6 +349,28 @@ TEST_F(RegistryWalk, MissingStartingKeyWritesNothing)
                                     "\t\tCan't find registry entry: " + keys.printed("Missing")}));
 }
 
+// Wine's narrow calls refuse a key path of 260 characters or more; opened
+// from its parent, such a key is still walked.
+TEST_F(RegistryWalk, KeyWhosePathIsLongerThanMaxPath)
+{
+    TestKey keys;
+    HKEY parent;
+    ASSERT_EQ(RegOpenKeyExA(keys.root(), keys.path().c_str(), 0, KEY_ALL_ACCESS, &parent), ERROR_SUCCESS);
+    std::string below;
+    for (char letter : std::string("abcdefg")) {
+        const std::string name = letter == 'g' ? "FSX" : std::string(40, letter);
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(parent);
+        parent = key;
+        below += (below.empty() ? "" : "\\") + name;
+    }
+    RegCloseKey(parent);
+    ASSERT_GE(keys.path(below).size(), std::size_t(MAX_PATH));
+    EXPECT_EQ(walk(keys), lines({keys.printed(below)}));
+}
+
 TEST_F(RegistryWalk, ThirtyTwoBitViewOfTheLocalMachine)
 {
     TestKey keys(HKEY_LOCAL_MACHINE);
@@ -517,9 +539,9 @@ TEST_F(SubstituteFaults, OtherEnumerationFailuresMoveOnToTheNextIndex)
     keys.add_key("FSX\\One");
     keys.add_key("FSX\\Two");
     // The second RegEnumKeyExA asks for FSX\One; the first RegEnumValueA
-    // is FSX\Two's, the second asks for FSX's value a.
+    // asks for FSX's value a, since keys without values are not enumerated.
     fail_registry_call(RegistryCall::enum_key, 1, ERROR_ACCESS_DENIED);
-    fail_registry_call(RegistryCall::enum_value, 1, ERROR_INVALID_PARAMETER);
+    fail_registry_call(RegistryCall::enum_value, 0, ERROR_INVALID_PARAMETER);
     EXPECT_EQ(walk(keys), lines({keys.printed("FSX"), "\t" + keys.printed("FSX\\Two"),
                                  "\t-> b \tsecond"}));
 }

@@ -1,4 +1,5 @@
 #include "../directory_identity.h"
+#include "call_counts.h"
 #include "fault_injection.h"
 #include "paths.h"
 
@@ -6,6 +7,7 @@
 
 bool identify_directory(const char* path, directory_identity& identity)
 {
+    count_call(__func__);
     struct stat status;
     if (stat(posix_path(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
         return false;

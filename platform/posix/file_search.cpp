@@ -1,5 +1,7 @@
 #include "file_search.h"
+#include "call_counts.h"
 #include "fault_injection.h"
+#include "last_error.h"
 #include "paths.h"
 
 #include <algorithm>
@@ -113,14 +115,33 @@ void fill_record(const found_entry& entry, WIN32_FIND_DATAA* record)
     std::strncpy(record->cFileName, entry.name.c_str(), MAX_PATH - 1);
 }
 
+bool before_windows_7;
+
+HANDLE failed_search(DWORD error)
+{
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+bool is_directory(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 } // namespace
 
-HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS, LPVOID find_data,
-                        FINDEX_SEARCH_OPS, LPVOID, DWORD)
+HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_data,
+                        FINDEX_SEARCH_OPS, LPVOID, DWORD flags)
 {
+    count_call(__func__);
     const std::string whole = pattern;
-    if (whole.size() >= MAX_PATH || call_fails(substitute_call::find_first_file))
-        return INVALID_HANDLE_VALUE;
+    if (before_windows_7 && (level != FindExInfoStandard || (flags & ~FIND_FIRST_EX_CASE_SENSITIVE)))
+        return failed_search(ERROR_INVALID_PARAMETER);
+    if (whole.size() >= MAX_PATH)
+        return failed_search(ERROR_FILENAME_EXCED_RANGE);
+    if (call_fails(substitute_call::find_first_file))
+        return failed_search(ERROR_ACCESS_DENIED);
     const std::size_t separator = whole.find_last_of("\\/");
     std::string directory = ".";
     if (separator == 0)
@@ -133,7 +154,7 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS, LPVOID find_data,
     auto* search = new search_state;
     if (!read_directory(directory, name_pattern, search->entries) || search->entries.empty()) {
         delete search;
-        return INVALID_HANDLE_VALUE;
+        return failed_search(is_directory(directory) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     }
     fill_record(search->entries[search->next++], static_cast<WIN32_FIND_DATAA*>(find_data));
     return search;
@@ -141,15 +162,24 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS, LPVOID find_data,
 
 BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA find_data)
 {
+    count_call(__func__);
     auto* search = static_cast<search_state*>(handle);
-    if (call_fails(substitute_call::find_next_file) || search->next == search->entries.size())
+    if (call_fails(substitute_call::find_next_file) || search->next == search->entries.size()) {
+        SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
+    }
     fill_record(search->entries[search->next++], find_data);
     return TRUE;
 }
 
 BOOL FindClose(HANDLE handle)
 {
+    count_call(__func__);
     delete static_cast<search_state*>(handle);
     return TRUE;
+}
+
+void search_as_before_windows_7(bool on)
+{
+    before_windows_7 = on;
 }

@@ -1,10 +1,9 @@
 #include "../file_streams.h"
+#include "call_counts.h"
 #include "fault_injection.h"
-#include "paths.h"
+#include "regular_files.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <memory>
 
@@ -13,12 +12,11 @@ namespace {
 const std::size_t chunk_size = 64 * 1024;
 const char end_of_text = 0x1A;
 
-// Reads a file descriptor, in text mode translating as Windows does.
+// Reads a file descriptor in text mode, translating as Windows does.
 class file_buffer : public std::streambuf {
 public:
-    file_buffer(int descriptor, bool text_mode)
-        : descriptor(descriptor), text_mode(text_mode), delivered(new char[chunk_size]),
-          raw(text_mode ? new char[chunk_size] : nullptr)
+    explicit file_buffer(int descriptor)
+        : descriptor(descriptor), delivered(new char[chunk_size]), raw(new char[chunk_size])
     {
     }
     ~file_buffer() override
@@ -34,7 +32,7 @@ protected:
     {
         if (gptr() < egptr())
             return traits_type::to_int_type(*gptr());
-        const std::size_t length = text_mode ? next_text_chunk() : read_some(delivered.get(), chunk_size);
+        const std::size_t length = next_text_chunk();
         if (length == 0)
             return traits_type::eof();
         setg(delivered.get(), delivered.get(), delivered.get() + length);
@@ -46,6 +44,7 @@ private:
     {
         if (ended)
             return 0;
+        count_call(__func__);
         // An exception from underflow is how the stream learns of a read
         // error: it catches it and sets its bad flag.
         if (call_fails(substitute_call::read_file))
@@ -92,18 +91,16 @@ private:
     }
 
     int descriptor;
-    bool text_mode;
     bool ended = false;
     std::size_t carried = 0;
-    // Not zero-filled: a listing opens thousands of files.
     std::unique_ptr<char[]> delivered;
     std::unique_ptr<char[]> raw;
 };
 
 class file_stream : public std::istream {
 public:
-    file_stream(int descriptor, bool text_mode)
-        : std::istream(nullptr), buffer(descriptor, text_mode)
+    explicit file_stream(int descriptor)
+        : std::istream(nullptr), buffer(descriptor)
     {
         if (descriptor < 0)
             clear(std::ios::failbit);
@@ -115,31 +112,17 @@ private:
     file_buffer buffer;
 };
 
-// Only regular files are opened, and without blocking: a FIFO or a device
-// node would otherwise hang the scan.
-int open_regular_file(const char* path)
+int open_stream_file(const char* path)
 {
+    count_call(__func__);
     if (call_fails(substitute_call::open_file))
         return -1;
-    const int descriptor = open(posix_path(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return -1;
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(descriptor);
-        return -1;
-    }
-    return descriptor;
+    return open_regular_file(path);
 }
 
 } // namespace
 
-std::unique_ptr<std::istream> open_binary_input(const char* path)
-{
-    return std::make_unique<file_stream>(open_regular_file(path), false);
-}
-
 std::unique_ptr<std::istream> open_text_input(const char* path)
 {
-    return std::make_unique<file_stream>(open_regular_file(path), true);
+    return std::make_unique<file_stream>(open_stream_file(path));
 }

@@ -1,10 +1,60 @@
 #include "files.h"
+#include "call_counts.h"
 #include "fault_injection.h"
+#include "last_error.h"
 #include "paths.h"
+#include "regular_files.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// What a file handle of the substitute points to.
+struct open_file {
+    int descriptor;
+};
+
+bool parent_is_directory(const std::string& path)
+{
+    const std::size_t separator = path.find_last_of('/');
+    const std::string parent = separator == std::string::npos ? "." : path.substr(0, separator + 1);
+    struct stat status;
+    return stat(parent.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// As Windows tells a missing file from a missing folder on its way.
+DWORD windows_error(int error, const char* path)
+{
+    switch (error) {
+    case ENOENT:
+        return parent_is_directory(posix_path(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    default:
+        return ERROR_ACCESS_DENIED;
+    }
+}
+
+HANDLE failed_open(DWORD error)
+{
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL failed_read(LPDWORD read, DWORD error)
+{
+    *read = 0;
+    SetLastError(error);
+    return FALSE;
+}
+
+} // namespace
 
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags)
 {
@@ -21,4 +71,50 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags)
 BOOL DeleteFileA(LPCSTR path)
 {
     return unlink(posix_path(path).c_str()) == 0;
+}
+
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD, HANDLE)
+{
+    count_call(__func__);
+    if (access != GENERIC_READ || disposition != OPEN_EXISTING)
+        return failed_open(ERROR_INVALID_PARAMETER);
+    if (call_fails(substitute_call::open_file))
+        return failed_open(ERROR_SHARING_VIOLATION);
+    if (std::strlen(path) >= MAX_PATH)
+        return failed_open(ERROR_FILENAME_EXCED_RANGE);
+    const int descriptor = open_regular_file(path);
+    if (descriptor < 0)
+        return failed_open(windows_error(errno, path));
+    return new open_file{descriptor};
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
+{
+    count_call(__func__);
+    if (file == INVALID_HANDLE_VALUE || !file || overlapped)
+        return failed_read(read, ERROR_INVALID_PARAMETER);
+    if (call_fails(substitute_call::read_file))
+        return failed_read(read, ERROR_LOCK_VIOLATION);
+    ssize_t got;
+    do
+        got = ::read(static_cast<open_file*>(file)->descriptor, buffer, size);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return failed_read(read, ERROR_ACCESS_DENIED);
+    *read = static_cast<DWORD>(got);
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE file)
+{
+    count_call(__func__);
+    if (file == INVALID_HANDLE_VALUE || !file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto* opened = static_cast<open_file*>(file);
+    close(opened->descriptor);
+    delete opened;
+    return TRUE;
 }

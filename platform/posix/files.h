@@ -3,6 +3,18 @@
 
 #define MOVEFILE_REPLACE_EXISTING 0x1
 
+#define GENERIC_READ 0x80000000
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+#define OPEN_EXISTING 3
+#define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000
+
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+typedef OVERLAPPED* LPOVERLAPPED;
+
 // Renames existing to target; with MOVEFILE_REPLACE_EXISTING an existing
 // target is replaced in one step. Nonzero on success. Tests can make it
 // refuse (fault_injection.h), as Windows does while another program holds
@@ -10,3 +22,19 @@
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 // Nonzero when the file was removed.
 BOOL DeleteFileA(LPCSTR path);
+
+// Opens an existing regular file for reading, the one use the scan makes of
+// it: GENERIC_READ and OPEN_EXISTING, any share mode and flags (nothing here
+// locks a file). INVALID_HANDLE_VALUE when it cannot be opened, with the
+// last error: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
+// (a directory, as on Windows without backup semantics, or anything but a
+// regular file), ERROR_INVALID_PARAMETER for any other access or
+// disposition.
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE template_file);
+// Reads up to size bytes from the file's position, synchronously (overlapped
+// must be null). TRUE with *read 0 at the end of the file; FALSE, *read 0
+// and the last error set on a read error.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+// Closes a handle from CreateFileA.
+BOOL CloseHandle(HANDLE file);

@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "call_counts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -292,6 +293,7 @@ void set_if_asked(LPDWORD out, DWORD value)
 
 LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM, PHKEY result)
 {
+    count_call(__func__);
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -345,6 +347,7 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR key_class, LPDWORD class_length, LPDWORD, 
                       LPDWORD longest_value_name, LPDWORD longest_value_data,
                       LPDWORD security_descriptor_size, PFILETIME last_write_time)
 {
+    count_call(__func__);
     LONG status;
     if (faulted(RegistryCall::query_info_key, key, status))
         return status;
@@ -377,6 +380,7 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR key_class, LPDWORD class_length, LPDWORD, 
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWORD,
                    LPSTR key_class, LPDWORD class_length, PFILETIME last_write_time)
 {
+    count_call(__func__);
     LONG status;
     if (faulted(RegistryCall::enum_key, key, status))
         return status;
@@ -403,6 +407,7 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWO
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWORD, LPDWORD type,
                    LPBYTE data, LPDWORD data_length)
 {
+    count_call(__func__);
     LONG status;
     if (faulted(RegistryCall::enum_value, key, status))
         return status;
@@ -427,6 +432,7 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD name_length, LPDWO
 LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data,
                       LPDWORD data_length)
 {
+    count_call(__func__);
     LONG status;
     if (faulted(RegistryCall::query_value, key, status))
         return status;
@@ -496,6 +502,7 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR sub_key)
 
 LONG RegCloseKey(HKEY key)
 {
+    count_call(__func__);
     if (is_root(key))
         return ERROR_SUCCESS;
     if (!open_handles.erase(key))

@@ -7,11 +7,6 @@
 // of each CR LF and stops at 0x1A. libstdc++ raises a failed read as the
 // stream's bad flag.
 
-std::unique_ptr<std::istream> open_binary_input(const char* path)
-{
-    return std::make_unique<std::ifstream>(path, std::ios::in | std::ios::binary);
-}
-
 std::unique_ptr<std::istream> open_text_input(const char* path)
 {
     return std::make_unique<std::ifstream>(path, std::ios::in);

@@ -1,0 +1,17 @@
+#include "last_error.h"
+
+namespace {
+
+thread_local DWORD last_error = ERROR_SUCCESS;
+
+} // namespace
+
+DWORD GetLastError()
+{
+    return last_error;
+}
+
+void SetLastError(DWORD error)
+{
+    last_error = error;
+}
