@@ -154,3 +154,16 @@ TEST(BoundedSection, RegistryValuesOfMegabytesAreCutWithTheirSection)
     EXPECT_LE(text.size(), section_limit + limit_line.size() + 5);
     reset_scan_state();
 }
+
+// A value no section could hold is not read: its line shows its name.
+TEST(BoundedSection, AValueTooLargeToHoldShowsItsNameOnly)
+{
+    TestKey keys(HKEY_CURRENT_USER);
+    keys.set_text("FSX huge", "Small", "kept");
+    keys.set_text("FSX huge", "Huge", std::string(section_limit + 1, 'h'));
+    reset_scan_state();
+    write_bounded_section([&] { enumerate_registry(HKEY_CURRENT_USER, "", 0, false); });
+    EXPECT_EQ(report_stream.text(), keys.printed("FSX huge") + "\n\t-> Small \tkept\n" +
+                                        "\t-> Huge \tValue too large to read...\n");
+    reset_scan_state();
+}
