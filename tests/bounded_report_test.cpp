@@ -18,9 +18,7 @@
 #include <new>
 #include <string>
 
-#ifdef _WIN32
-#include <psapi.h>
-#else
+#ifndef _WIN32
 #include <sys/resource.h>
 #endif
 
@@ -36,29 +34,7 @@ void write_lines(std::size_t count, const std::string& line)
         report_stream << line << write_endl;
 }
 
-// The text between the first occurrences of two lines, both excluded.
-std::string between(const std::string& text, const std::string& first, const std::string& last)
-{
-    const std::size_t begin = text.find(first + "\n");
-    const std::size_t end = text.find(last + "\n", begin);
-    if (begin == std::string::npos || end == std::string::npos)
-        return "(not found)";
-    return text.substr(begin + first.size() + 1, end - begin - first.size() - 1);
-}
 
-void print_peak_memory(const char* after)
-{
-#ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS counters{};
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    const double peak_mb = counters.PeakWorkingSetSize / 1048576.0;
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double peak_mb = usage.ru_maxrss / 1024.0;
-#endif
-    std::cout << "[   peak   ] " << peak_mb << " MB of memory after " << after << '\n';
-}
 
 } // namespace
 
@@ -110,6 +86,27 @@ TEST(BoundedSection, AnAllocationFailureEndsOnlyThatSection)
 }
 
 #ifndef _WIN32
+namespace {
+
+// The text between the first occurrences of two lines, both excluded.
+std::string text_between(const std::string& text, const std::string& first, const std::string& last)
+{
+    const std::size_t begin = text.find(first + "\n");
+    const std::size_t end = text.find(last + "\n", begin);
+    if (begin == std::string::npos || end == std::string::npos)
+        return "(not found)";
+    return text.substr(begin + first.size() + 1, end - begin - first.size() - 1);
+}
+
+void print_peak_memory(const char* after)
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::cout << "[   peak   ] " << usage.ru_maxrss / 1024.0 << " MB of memory after " << after << '\n';
+}
+
+} // namespace
+
 // The scan of a machine whose fsx.cfg is a gigabyte (sparse) of one endless
 // line: the report is written, the copy cut, and the sections after it
 // complete. Under Wine the end-to-end run does the same with Ravelo.exe.
@@ -128,7 +125,7 @@ TEST(BoundedSection, AGigabyteConfigFileLeavesAWholeReport)
     std::string text;
     ASSERT_TRUE(decipher_report(read_file_bytes(report_file_name), text));
     const std::string rule(70, '-');
-    const std::string copy = between(text, "** fsx.cfg test ******************************************************",
+    const std::string copy = text_between(text, "** fsx.cfg test ******************************************************",
                                      "End of fsx.cfg reached.");
     ASSERT_GT(copy.size(), limit_line.size() + rule.size() + 1);
     EXPECT_EQ(copy.substr(copy.size() - limit_line.size() - rule.size() - 1),

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct Node {
     std::string name;
     std::vector<std::shared_ptr<Node>> subkeys; // sorted by upper-cased name
     std::vector<Value> values;                  // in the order first set
+    // Where each value is in values, by its upper-cased name: a key may hold
+    // 100,000 values, too many to look one up by going through them all.
+    std::unordered_map<std::string, std::size_t> value_positions;
     bool deleted = false;
     unsigned long long serial = 0;              // rises in order of creation
 };
@@ -170,11 +174,8 @@ std::shared_ptr<Node> find_subkey(Node& node, const std::string& name)
 
 Value* find_value(Node& node, const char* name)
 {
-    const std::string wanted = name ? name : "";
-    for (Value& value : node.values)
-        if (same_name(value.name, wanted))
-            return &value;
-    return nullptr;
+    const auto at = node.value_positions.find(folded(name ? name : ""));
+    return at == node.value_positions.end() ? nullptr : &node.values[at->second];
 }
 
 HKEY new_handle(const KeyRef& key)
@@ -468,6 +469,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, 
         value->type = type;
         value->data = bytes;
     } else {
+        found.node->value_positions[folded(name ? name : "")] = found.node->values.size();
         found.node->values.push_back(Value{name ? name : "", type, bytes});
     }
     return ERROR_SUCCESS;
@@ -485,6 +487,7 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR sub_key)
             mark_deleted(*subkey);
         parent.node->subkeys.clear();
         parent.node->values.clear();
+        parent.node->value_positions.clear();
         return ERROR_SUCCESS;
     }
     const std::string last = components.back();
