@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "fault_injection.h"
 #include "call_counts.h"
 
 #include <algorithm>
@@ -75,7 +76,7 @@ struct KeyFault {
 };
 
 const int operation_count = 5;
-unsigned long long calls_made[operation_count];
+unsigned long long registry_calls_made[operation_count];
 std::vector<CountedFault> counted_faults;
 std::vector<KeyFault> key_faults;
 DWORD length_shortfall;
@@ -200,15 +201,17 @@ bool is_text(DWORD type)
 // Counts the call and tells whether a fault set for it answers instead.
 bool faulted(RegistryCall operation, HKEY root, const std::string& path, LONG& result)
 {
-    const unsigned long long number = ++calls_made[static_cast<int>(operation)];
+    const unsigned long long number = ++registry_calls_made[static_cast<int>(operation)];
     for (const CountedFault& fault : counted_faults)
         if (fault.operation == operation && number >= fault.first && number <= fault.last) {
             result = fault.result;
+            note_injected_failure();
             return true;
         }
     for (const KeyFault& fault : key_faults)
         if (fault.operation == operation && fault.root == root && fault.folded_path == folded(path)) {
             result = fault.result;
+            note_injected_failure();
             return true;
         }
     return false;
@@ -516,7 +519,7 @@ LONG RegCloseKey(HKEY key)
 
 void fail_registry_call(RegistryCall operation, unsigned after, LONG result, unsigned times)
 {
-    const unsigned long long first = calls_made[static_cast<int>(operation)] + after + 1;
+    const unsigned long long first = registry_calls_made[static_cast<int>(operation)] + after + 1;
     counted_faults.push_back(CountedFault{operation, first, first + times - 1, result});
 }
 
