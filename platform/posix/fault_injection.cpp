@@ -5,7 +5,7 @@ namespace {
 unsigned countdown[static_cast<int>(substitute_call::count)];
 unsigned made[static_cast<int>(substitute_call::count)];
 bool index_zero = false;
-void (*failure_watcher)() = nullptr;
+void (*failure_watcher)(const std::string&) = nullptr;
 
 } // namespace
 
@@ -38,15 +38,15 @@ bool call_fails(substitute_call call)
     return true;
 }
 
-void watch_injected_failures(void (*watcher)())
+void watch_injected_failures(void (*watcher)(const std::string&))
 {
     failure_watcher = watcher;
 }
 
-void note_injected_failure()
+void note_injected_failure(const std::string& key_path)
 {
     if (failure_watcher)
-        failure_watcher();
+        failure_watcher(key_path);
 }
 
 void give_every_folder_index_zero(bool on)

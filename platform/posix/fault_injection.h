@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 // Calls of the substitute that a test can make fail, so that every failure
 // path of the scan is exercised rather than assumed.
@@ -25,10 +26,11 @@ bool call_fails(substitute_call call);
 
 // Calls watcher each time an armed failure happens, here or in the
 // substitute registry, so that a test can tell where in the scan it fell;
-// null stops watching.
-void watch_injected_failures(void (*watcher)());
+// for a registry call, with the path (below its root) of the key it was
+// made on. Null stops watching.
+void watch_injected_failures(void (*watcher)(const std::string& key_path));
 // For the substitute: an armed failure is happening now.
-void note_injected_failure();
+void note_injected_failure(const std::string& key_path = std::string());
 
 // A quirk of some network and shared-folder file systems on Windows that the
 // substitute can take on: identify_directory gives every folder the file

@@ -205,13 +205,13 @@ bool faulted(RegistryCall operation, HKEY root, const std::string& path, LONG& r
     for (const CountedFault& fault : counted_faults)
         if (fault.operation == operation && number >= fault.first && number <= fault.last) {
             result = fault.result;
-            note_injected_failure();
+            note_injected_failure(path);
             return true;
         }
     for (const KeyFault& fault : key_faults)
         if (fault.operation == operation && fault.root == root && fault.folded_path == folded(path)) {
             result = fault.result;
-            note_injected_failure();
+            note_injected_failure(path);
             return true;
         }
     return false;
