@@ -48,7 +48,16 @@ std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile&
     }
     file.found = true;
     file.first_line = i + 1;
-    file.lines.assign(lines.begin() + i, lines.begin() + end);
+    // A copy the reporter stopped early ends with the line that says so; a
+    // file's own last line is followed by the empty line of its final line
+    // feed, so it cannot be taken for it.
+    std::size_t copied = end;
+    if (copied > i && is_cut_short_line(lines[copied - 1])) {
+        --copied;
+        note_cut_short(report, copied, lines[copied]);
+        file.complete = false;
+    }
+    file.lines.assign(lines.begin() + i, lines.begin() + copied);
     return closed ? end + 2 : end;
 }
 

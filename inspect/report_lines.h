@@ -26,6 +26,11 @@ struct BodyLines {
 // Records damage at the line of index (0-based).
 void note_damage(Report& report, std::size_t index, std::string what);
 
+// A line by which the reporter says it stopped a section or a copied file
+// early; it is recorded in Report::cut_short.
+bool is_cut_short_line(std::string_view line);
+void note_cut_short(Report& report, std::size_t index, std::string_view line);
+
 // The leading tabs of a line: their count, and the line behind them.
 std::size_t count_tabs(std::string_view line);
 

@@ -151,6 +151,10 @@ struct Report {
     RegistrySection registry[3];
     std::vector<Damage> damage;
     std::size_t damage_not_listed = 0;  // past the first max_damage_listed
+    // Lines where the reporter says it could not write a section whole ("Can't
+    // read file to its end...", "Section cut short: ..."): no fault of the
+    // report, but what such a section does not show may still exist.
+    std::vector<Damage> cut_short;
     // Filled by audit_files once the add-on's manifests are known.
     FileAudit files;
 };

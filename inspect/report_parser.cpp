@@ -3,6 +3,7 @@
 #include "config_files.h"
 #include "report_lines.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -128,6 +129,16 @@ void mark_present(std::size_t section, bool complete, Report& report)
     }
 }
 
+// The index of the line that ends a body cut short by the reporter (its last
+// line but the spacing), or bound when the body is whole.
+std::size_t cut_short_line(const Lines& lines, std::size_t begin, std::size_t bound)
+{
+    std::size_t last = bound;
+    while (last > begin && lines[last - 1].empty())
+        --last;
+    return last > begin && is_cut_short_line(lines[last - 1]) ? last - 1 : bound;
+}
+
 void parse_sections(const Lines& lines, std::size_t pos, Report& report)
 {
     std::size_t expected = 0;
@@ -150,9 +161,15 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         const std::size_t begin = std::min(banner.index + banner_lines, lines.size());
         const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
         // The last section runs to the end of the report: nothing shows a cut.
+        const std::size_t cut = cut_short_line(lines, begin, bound);
         mark_present(banner.section,
-                     bound < lines.size() || banner.section + 1 == section_count, report);
-        pos = parse_body(banner.section, BodyLines{lines, begin, bound}, report);
+                     cut == bound && (bound < lines.size() || banner.section + 1 == section_count),
+                     report);
+        pos = parse_body(banner.section, BodyLines{lines, begin, cut}, report);
+        if (cut < bound) {
+            note_cut_short(report, cut, lines[cut]);
+            pos = std::max(pos, cut + 1);
+        }
         expected = banner.section + 1;
     }
     check_spacing(lines, pos, lines.size(), report);
@@ -180,6 +197,17 @@ void note_damage(Report& report, std::size_t index, std::string what)
         report.damage.push_back(Damage{index + 1, std::move(what)});
     else
         ++report.damage_not_listed;
+}
+
+bool is_cut_short_line(std::string_view line)
+{
+    return starts_with(line, "Section cut short: ") || line == "Can't read file to its end...";
+}
+
+void note_cut_short(Report& report, std::size_t index, std::string_view line)
+{
+    if (report.cut_short.size() < max_damage_listed)
+        report.cut_short.push_back(Damage{index + 1, std::string(line)});
 }
 
 std::size_t count_tabs(std::string_view line)

@@ -35,6 +35,7 @@ const std::vector<Rule>& rule_table()
 {
     static const std::vector<Rule> rules = {
         {"report-damaged", check_report_damaged},
+        {"section-cut-short", check_section_cut_short},
         {"install-path-missing", check_install_path_missing},
         {"install-under-program-files", check_install_under_program_files},
         {"server-os", check_server_os},

@@ -26,6 +26,7 @@ std::optional<Finding> check_file_missing(const Report&, const Config&);
 std::optional<Finding> check_file_extra(const Report&, const Config&);
 std::optional<Finding> check_file_unreadable(const Report&, const Config&);
 std::optional<Finding> check_report_damaged(const Report&, const Config&);
+std::optional<Finding> check_section_cut_short(const Report&, const Config&);
 
 struct Rule {
     const char* id;

@@ -17,6 +17,21 @@ std::optional<Finding> check_report_damaged(const Report& report, const Config&)
     return finding;
 }
 
+std::optional<Finding> check_section_cut_short(const Report& report, const Config&)
+{
+    if (report.cut_short.empty())
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::warning, "Ravelo could not write every section whole (a file it could not "
+                           "read to its end, or a section past the size one may hold): what "
+                           "those sections do not show may still be on the machine, and no "
+                           "finding is drawn from its absence.");
+    for (const Damage& cut : report.cut_short)
+        add_evidence(finding, cut.line, cut.what);
+    close_evidence(finding, report.cut_short.size());
+    return finding;
+}
+
 std::optional<Finding> check_install_path_missing(const Report& report, const Config&)
 {
     if (trees_are_meaningful(report))

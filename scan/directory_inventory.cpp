@@ -90,6 +90,9 @@ void list_subdirectory(const std::string& path, const char* name, unsigned depth
 void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch,
                file_digest_queue& files)
 {
+    // A section that holds no more ends its listing.
+    if (!report_stream)
+        return;
     if (!fits_max_path(path + "\\*.*")) {
         report_stream << std::string(depth, '\t') << "Path too long..." << write_endl;
         return;
@@ -111,7 +114,7 @@ void list_tree(const std::string& path, unsigned depth, std::vector<directory_id
             queue_file(files, path, entry.cFileName, depth);
         else if (!is_dot_entry(entry.cFileName))
             list_subdirectory(path, entry.cFileName, depth, branch, files);
-    } while (FindNextFileA(search, &entry));
+    } while (report_stream && FindNextFileA(search, &entry));
     FindClose(search);
     files.finish();
     if (identified)

@@ -30,6 +30,10 @@ const HiveName hive_names[] = {
 // name (16,383 UTF-16 characters) needs in any code page.
 const int more_data_retries = 16;
 
+// Data a section could not hold is not read at all: a value past this shows
+// its name and "Value too large to read..." instead.
+const DWORD max_value_data = section_limit;
+
 // A buffer for a registry call: the capacity the call is told of, and one
 // byte more, so that what the call delivered can always be terminated.
 class CallBuffer {
@@ -136,6 +140,8 @@ LONG enum_value(HKEY key, DWORD index, CallBuffer& name, CallBuffer& data, Value
 {
     LONG result = ERROR_MORE_DATA;
     for (int attempt = 0; result == ERROR_MORE_DATA && attempt <= more_data_retries; ++attempt) {
+        if (attempt > 0 && read.data_length > max_value_data)
+            return ERROR_MORE_DATA;
         if (attempt > 0 && read.data_length > data.capacity())
             data.grow(read.data_length);
         else if (attempt > 0)
@@ -145,6 +151,14 @@ LONG enum_value(HKEY key, DWORD index, CallBuffer& name, CallBuffer& data, Value
                                data.data(), &read.data_length);
     }
     return result;
+}
+
+// The name and type of a value whose data is too large to read.
+LONG enum_value_name(HKEY key, DWORD index, CallBuffer& name, ValueRead& read)
+{
+    read = ValueRead{name.capacity(), 0, 0};
+    return RegEnumValueA(key, index, name.text(), &read.name_length, nullptr, &read.type,
+                         nullptr, nullptr);
 }
 
 // The number in the first four delivered bytes, little-endian; bytes not
@@ -176,18 +190,22 @@ bool visit_values(const Visit& visit)
     if (visit.lengths.values == 0)
         return false;
     CallBuffer name(visit.lengths.longest_value_name + 1);
-    CallBuffer data(visit.lengths.longest_value_data);
+    CallBuffer data(std::min(visit.lengths.longest_value_data, max_value_data));
     for (DWORD index = 0; index < visit.lengths.values; ++index) {
         ValueRead read{};
-        const LONG result = enum_value(visit.key, index, name, data, read);
+        LONG result = enum_value(visit.key, index, name, data, read);
+        const bool too_large = result == ERROR_MORE_DATA && read.data_length > max_value_data;
+        if (too_large)
+            result = enum_value_name(visit.key, index, name, read);
         if (result == ERROR_NO_MORE_ITEMS)
             break;
         if (result != ERROR_SUCCESS)
             continue;
-        const char* text = data.terminated(read.data_length);
+        const char* text = too_large ? "Value too large to read..." : data.terminated(read.data_length);
         if (visit.printing)
             write_value_line(visit, name.terminated(read.name_length), read, text);
-        else if (matches_keyword(name.terminated(read.name_length)) || matches_keyword(text))
+        else if (matches_keyword(name.terminated(read.name_length)) ||
+                 (!too_large && matches_keyword(text)))
             return true;
     }
     return false;
@@ -219,6 +237,9 @@ void walk_open_key(const Visit& opened)
 void visit_key(HKEY root, HKEY parent, const char* sub_key, const std::string& key_path,
                DWORD level, bool printing)
 {
+    // A section that holds no more ends its walk.
+    if (!report_stream)
+        return;
     if (printing)
         write_key_line(level, "", root, key_path);
     HKEY key;

@@ -29,7 +29,8 @@ void echo_config_file(const char* title_line, const char* file_name)
     write_banner(title_line);
     report_stream << "The file begins below the line" << write_endl;
     report_stream << rule_line << write_endl;
-    dump_text_file(std::string(app_data_path) + "\\Microsoft\\FSX\\" + file_name);
+    const std::string path = std::string(app_data_path) + "\\Microsoft\\FSX\\" + file_name;
+    write_bounded_section([&] { dump_text_file(path); });
     report_stream << rule_line << write_endl;
     report_stream << "End of " << file_name << " reached." << write_endl;
     write_line_ends(3);
@@ -38,7 +39,7 @@ void echo_config_file(const char* title_line, const char* file_name)
 void write_registry_section(const char* title_line, HKEY root)
 {
     write_banner(title_line);
-    enumerate_registry(root, "", 0, false);
+    write_bounded_section([&] { enumerate_registry(root, "", 0, false); });
 }
 
 } // namespace
@@ -49,22 +50,22 @@ bool run_scan()
     SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data_path);
 
     write_banner("** Basic information *************************************************");
-    write_basic_information();
+    write_bounded_section(write_basic_information);
     write_line_ends(2);
 
     write_banner("** Vok directory test ************************************************");
-    list_directory(std::string(fsx_path) + "Vok", 0);
+    write_bounded_section([] { list_directory(std::string(fsx_path) + "Vok", 0); });
     write_line_ends(2);
 
     write_banner("** Modules directory test ********************************************");
-    list_directory(std::string(fsx_path) + "Modules", 0);
+    write_bounded_section([] { list_directory(std::string(fsx_path) + "Modules", 0); });
     write_line_ends(2);
 
     echo_config_file("** dll.xml test ******************************************************", "dll.xml");
     echo_config_file("** fsx.cfg test ******************************************************", "fsx.cfg");
 
     write_banner("** Side by side libraries test ***************************************");
-    list_side_by_side();
+    write_bounded_section(list_side_by_side);
     write_line_ends(2);
 
     write_registry_section("** HKEY_LOCAL_MACHINE enumeration ************************************", HKEY_LOCAL_MACHINE);

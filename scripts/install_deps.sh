@@ -6,7 +6,7 @@ have() { dpkg -s "$1" >/dev/null 2>&1; }
 for package in cmake ninja-build g++ libgtest-dev googletest mingw-w64 \
                openssl hashdeep xvfb xdotool imagemagick x11-utils \
                libpugixml-dev libtomlplusplus-dev nlohmann-json3-dev libcli11-dev chromium \
-               icoutils osslsigncode zip unzip; do
+               icoutils osslsigncode zip unzip clang libclang-rt-14-dev; do
     have "$package" || needed+=("$package")
 done
 # wine64 beside wine32: without it every prefix is a 32-bit Windows.

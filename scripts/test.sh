@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds every tree and runs every test: the native suite; the checks of the
-# Windows programs as they ship (imports, version resource, a second build
+# Builds every tree and runs every test: the native suite, also built with
+# the sanitizers; each fuzz target for a minute; the checks of the Windows
+# programs as they ship (imports, version resource, a second build
 # elsewhere); the native suite built for Windows under Wine, in a 64-bit
 # prefix made for this run and once more in a 32-bit one; a release signed
 # with a throwaway certificate, and its Ravelo.exe clicked through the
@@ -14,6 +15,16 @@ source scripts/wine_prefix.sh
 
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
+
+echo "== Native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/sanitize -G Ninja -DRAVELO_SANITIZE=ON >/dev/null
+cmake --build build/sanitize
+ctest --test-dir build/sanitize --output-on-failure
+
+echo "== Fuzzing, ${RAVELO_FUZZ_SECONDS:=60} s a target"
+for target in $(bash scripts/fuzz.sh --list); do
+    bash scripts/fuzz.sh "$target" "$RAVELO_FUZZ_SECONDS"
+done
 
 echo "== The Windows programs, built again in another folder"
 bash tests/reproducible_build.sh build/windows

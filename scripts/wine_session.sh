@@ -149,13 +149,17 @@ click_close_box() { # of the captioned Ravelo dialog
 press() { xdotool key --delay 60 "$@"; sleep 0.3; }
 type_text() { xdotool type --delay 8 -- "$1"; sleep 0.3; }
 
+# A window that has just shown may not have the keyboard yet, least of all
+# on a busy machine: keys are sent once it has settled.
 accept_consent() { # from the consent dialog with OK focused, to the form
+    sleep 0.5
     press Tab Tab Tab space Return
 }
 
 # fill_form NAME EMAIL FORUM DESCRIPTION_LINE...: types into the form, its
 # name field focused, and leaves the focus on the description.
 fill_form() {
+    sleep 0.5
     type_text "$1"
     press Tab
     type_text "$2"

@@ -4,7 +4,7 @@
 #include "../platform/win32.h"
 #include "../scan/report.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -29,12 +29,21 @@ void encipher_bytes(unsigned char* bytes, std::size_t length)
 
 bool write_whole_file(const char* path, const unsigned char* bytes, std::size_t length)
 {
-    // fopen shares the file with other processes for reading and writing.
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file)
+    // Created or emptied, and shared with other programs for reading and
+    // writing, as msvcrt's fopen(path, "wb") does.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool written = std::fwrite(bytes, 1, length, file) == length;
-    const bool closed = std::fclose(file) == 0;
+    bool written = true;
+    while (written && length > 0) {
+        DWORD put = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length, 1u << 30));
+        written = WriteFile(file, bytes, chunk, &put, nullptr) && put > 0;
+        bytes += put;
+        length -= put;
+    }
+    const bool closed = CloseHandle(file);
     return written && closed;
 }
 
@@ -85,7 +94,7 @@ bool seal_text(const std::string& text, const char* file_name)
 bool seal_report()
 {
     try {
-        return seal_text(report_stream.str(), report_file_name);
+        return seal_text(report_stream.text(), report_file_name);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -31,8 +31,10 @@ ScratchDirectory::~ScratchDirectory()
     if (!previous_directory.empty())
         fs::current_path(previous_directory, ignored);
     // Read-only entries made by a test must not keep the tree alive.
-    for (auto it = fs::recursive_directory_iterator(root, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored))
+    // An iterator that fails to step stays where it is: stop there.
+    std::error_code stepping;
+    for (auto it = fs::recursive_directory_iterator(root, stepping);
+         !stepping && it != fs::recursive_directory_iterator(); it.increment(stepping))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(root, ignored);

@@ -5,6 +5,7 @@ namespace {
 unsigned countdown[static_cast<int>(substitute_call::count)];
 unsigned made[static_cast<int>(substitute_call::count)];
 bool index_zero = false;
+void (*failure_watcher)(const std::string&) = nullptr;
 
 } // namespace
 
@@ -31,9 +32,21 @@ bool call_fails(substitute_call call)
 {
     ++made[static_cast<int>(call)];
     unsigned& left = countdown[static_cast<int>(call)];
-    if (left == 0)
+    if (left == 0 || --left != 0)
         return false;
-    return --left == 0;
+    note_injected_failure();
+    return true;
+}
+
+void watch_injected_failures(void (*watcher)(const std::string&))
+{
+    failure_watcher = watcher;
+}
+
+void note_injected_failure(const std::string& key_path)
+{
+    if (failure_watcher)
+        failure_watcher(key_path);
 }
 
 void give_every_folder_index_zero(bool on)

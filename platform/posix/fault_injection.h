@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 // Calls of the substitute that a test can make fail, so that every failure
 // path of the scan is exercised rather than assumed.
@@ -9,6 +10,7 @@ enum class substitute_call {
     find_next_file,   // FindNextFileA: FALSE, as at the end
     move_file,        // MoveFileExA: FALSE, as when another program holds
                       // the target open without sharing its deletion
+    write_file,       // WriteFile: FALSE, as on a full disk
     count
 };
 
@@ -21,6 +23,14 @@ void clear_call_failures();
 unsigned calls_made(substitute_call call);
 // For the substitute, once per call: true when this call is to fail.
 bool call_fails(substitute_call call);
+
+// Calls watcher each time an armed failure happens, here or in the
+// substitute registry, so that a test can tell where in the scan it fell;
+// for a registry call, with the path (below its root) of the key it was
+// made on. Null stops watching.
+void watch_injected_failures(void (*watcher)(const std::string& key_path));
+// For the substitute: an armed failure is happening now.
+void note_injected_failure(const std::string& key_path = std::string());
 
 // A quirk of some network and shared-folder file systems on Windows that the
 // substitute can take on: identify_directory gives every folder the file

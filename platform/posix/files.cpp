@@ -6,6 +6,7 @@
 #include "regular_files.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -77,13 +78,17 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWOR
                    DWORD, HANDLE)
 {
     count_call(__func__);
-    if (access != GENERIC_READ || disposition != OPEN_EXISTING)
+    const bool reading = access == GENERIC_READ && disposition == OPEN_EXISTING;
+    const bool writing = access == GENERIC_WRITE && disposition == CREATE_ALWAYS;
+    if (!reading && !writing)
         return failed_open(ERROR_INVALID_PARAMETER);
     if (call_fails(substitute_call::open_file))
         return failed_open(ERROR_SHARING_VIOLATION);
     if (std::strlen(path) >= MAX_PATH)
         return failed_open(ERROR_FILENAME_EXCED_RANGE);
-    const int descriptor = open_regular_file(path);
+    const int descriptor = reading ? open_regular_file(path)
+                                   : ::open(posix_path(path).c_str(),
+                                            O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor < 0)
         return failed_open(windows_error(errno, path));
     return new open_file{descriptor};
@@ -103,6 +108,30 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED
     if (got < 0)
         return failed_read(read, ERROR_ACCESS_DENIED);
     *read = static_cast<DWORD>(got);
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    count_call(__func__);
+    *written = 0;
+    if (file == INVALID_HANDLE_VALUE || !file || overlapped) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (call_fails(substitute_call::write_file)) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    ssize_t put;
+    do
+        put = ::write(static_cast<open_file*>(file)->descriptor, buffer, size);
+    while (put < 0 && errno == EINTR);
+    if (put < 0) {
+        SetLastError(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    *written = static_cast<DWORD>(put);
     return TRUE;
 }
 

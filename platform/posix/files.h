@@ -4,10 +4,13 @@
 #define MOVEFILE_REPLACE_EXISTING 0x1
 
 #define GENERIC_READ 0x80000000
+#define GENERIC_WRITE 0x40000000
 #define FILE_SHARE_READ 0x00000001
 #define FILE_SHARE_WRITE 0x00000002
 #define FILE_SHARE_DELETE 0x00000004
+#define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000
 
 struct SECURITY_ATTRIBUTES;
@@ -23,11 +26,12 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
 // Nonzero when the file was removed.
 BOOL DeleteFileA(LPCSTR path);
 
-// Opens an existing regular file for reading, the one use the scan makes of
-// it: GENERIC_READ and OPEN_EXISTING, any share mode and flags (nothing here
-// locks a file). INVALID_HANDLE_VALUE when it cannot be opened, with the
-// last error: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
-// (a directory, as on Windows without backup semantics, or anything but a
+// Opens an existing regular file for reading (GENERIC_READ, OPEN_EXISTING),
+// or creates or empties one for writing (GENERIC_WRITE, CREATE_ALWAYS), the
+// two uses Ravelo makes of it; any share mode and flags (nothing here locks a
+// file). INVALID_HANDLE_VALUE when it cannot be opened, with the last error:
+// ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED (a
+// directory, as on Windows without backup semantics, or anything but a
 // regular file), ERROR_INVALID_PARAMETER for any other access or
 // disposition.
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
@@ -36,5 +40,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRI
 // must be null). TRUE with *read 0 at the end of the file; FALSE, *read 0
 // and the last error set on a read error.
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+// Writes up to size bytes at the file's position, synchronously; *written
+// tells how many. FALSE with the last error set when the write fails.
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
 // Closes a handle from CreateFileA.
 BOOL CloseHandle(HANDLE file);

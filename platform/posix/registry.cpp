@@ -1,10 +1,12 @@
 #include "registry.h"
+#include "fault_injection.h"
 #include "call_counts.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -20,6 +22,9 @@ struct Node {
     std::string name;
     std::vector<std::shared_ptr<Node>> subkeys; // sorted by upper-cased name
     std::vector<Value> values;                  // in the order first set
+    // Where each value is in values, by its upper-cased name: a key may hold
+    // 100,000 values, too many to look one up by going through them all.
+    std::unordered_map<std::string, std::size_t> value_positions;
     bool deleted = false;
     unsigned long long serial = 0;              // rises in order of creation
 };
@@ -71,7 +76,7 @@ struct KeyFault {
 };
 
 const int operation_count = 5;
-unsigned long long calls_made[operation_count];
+unsigned long long registry_calls_made[operation_count];
 std::vector<CountedFault> counted_faults;
 std::vector<KeyFault> key_faults;
 DWORD length_shortfall;
@@ -170,11 +175,8 @@ std::shared_ptr<Node> find_subkey(Node& node, const std::string& name)
 
 Value* find_value(Node& node, const char* name)
 {
-    const std::string wanted = name ? name : "";
-    for (Value& value : node.values)
-        if (same_name(value.name, wanted))
-            return &value;
-    return nullptr;
+    const auto at = node.value_positions.find(folded(name ? name : ""));
+    return at == node.value_positions.end() ? nullptr : &node.values[at->second];
 }
 
 HKEY new_handle(const KeyRef& key)
@@ -199,15 +201,17 @@ bool is_text(DWORD type)
 // Counts the call and tells whether a fault set for it answers instead.
 bool faulted(RegistryCall operation, HKEY root, const std::string& path, LONG& result)
 {
-    const unsigned long long number = ++calls_made[static_cast<int>(operation)];
+    const unsigned long long number = ++registry_calls_made[static_cast<int>(operation)];
     for (const CountedFault& fault : counted_faults)
         if (fault.operation == operation && number >= fault.first && number <= fault.last) {
             result = fault.result;
+            note_injected_failure(path);
             return true;
         }
     for (const KeyFault& fault : key_faults)
         if (fault.operation == operation && fault.root == root && fault.folded_path == folded(path)) {
             result = fault.result;
+            note_injected_failure(path);
             return true;
         }
     return false;
@@ -468,6 +472,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, 
         value->type = type;
         value->data = bytes;
     } else {
+        found.node->value_positions[folded(name ? name : "")] = found.node->values.size();
         found.node->values.push_back(Value{name ? name : "", type, bytes});
     }
     return ERROR_SUCCESS;
@@ -485,6 +490,7 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR sub_key)
             mark_deleted(*subkey);
         parent.node->subkeys.clear();
         parent.node->values.clear();
+        parent.node->value_positions.clear();
         return ERROR_SUCCESS;
     }
     const std::string last = components.back();
@@ -513,7 +519,7 @@ LONG RegCloseKey(HKEY key)
 
 void fail_registry_call(RegistryCall operation, unsigned after, LONG result, unsigned times)
 {
-    const unsigned long long first = calls_made[static_cast<int>(operation)] + after + 1;
+    const unsigned long long first = registry_calls_made[static_cast<int>(operation)] + after + 1;
     counted_faults.push_back(CountedFault{operation, first, first + times - 1, result});
 }
 

@@ -26,8 +26,8 @@ check() { # description, then a command that must succeed
     local what=$1; shift
     if "$@"; then ok "$what"; else failed "$what"; fi
 }
-expect_state() { # state, description
-    if wait_for_state "$1"; then ok "$2"; else failed "$2 (windows: $(window_state))"; screenshot "failed-$failures"; fi
+expect_state() { # state, description [seconds]
+    if wait_for_state "$1" "${3:-15}"; then sleep 0.3; ok "$2"; else failed "$2 (windows: $(window_state))"; screenshot "failed-$failures"; fi
 }
 expect_exit_0() { # folder, description
     local code
@@ -58,6 +58,7 @@ plant_64_bit_decoys() {
 }
 
 runs="$WINEPREFIX/drive_c/runs"
+rule="$(printf -- '-%.0s' $(seq 70))"
 trap end_wine_session EXIT
 echo "Making the Wine prefix and the demo installation"
 make_session_prefix
@@ -221,10 +222,53 @@ press space
 expect_exit_0 "$unwritable" "the completion dialog's Close ends the program with code 0"
 check "the folder in the report's place is left as it was" test -d "$unwritable/Ravelo_Report.dat"
 
+echo "== A runaway fsx.cfg of 300 MB"
+# peak_memory_of NAME OUT: the most resident memory a process of that name
+# had while it ran, in KiB, written to OUT when it ends.
+peak_memory_of() {
+    local peak=0 pid kib
+    for _ in $(seq 600); do
+        pid=$(pgrep -x "$1" | head -n1)
+        [ -n "$pid" ] && kib=$(sed -n 's/^VmHWM:[^0-9]*\([0-9]*\).*/\1/p' "/proc/$pid/status" 2>/dev/null)
+        [ -n "${kib:-}" ] && [ "$kib" -gt "$peak" ] && peak=$kib
+        [ -f "$2.stop" ] && break
+        sleep 0.2
+    done
+    echo "$peak" >"$2"
+}
+config="$demo_app_data_unix/Microsoft/FSX/fsx.cfg"
+cp "$config" "$config.kept"
+yes '[Log] 2026-12-08 21:33:08 SimConnect: retrying the connection to the simulator...' |
+    head -c 300M >"$config"
+runaway="$runs/runaway"
+start_ravelo "$runaway"
+rm -f "$runaway.peak" "$runaway.peak.stop"
+peak_memory_of Ravelo.exe "$runaway.peak" &
+peak_watcher=$!
+expect_state consent "the consent dialog opens"
+accept_consent
+expect_state form "the form opens"
+fill_form 'Runaway Log' 'log@example.com' '' 'fsx.cfg grew to 300 MB.'
+press Tab space
+expect_state completion "the scan of a 300 MB fsx.cfg ends at the completion dialog" 120
+press Return
+expect_exit_0 "$runaway" "the program ends with code 0"
+touch "$runaway.peak.stop"
+wait "$peak_watcher"
+mv "$config.kept" "$config"
+"$decode" "$runaway/Ravelo_Report.dat" "$runaway/report.txt" || failed "the report decodes"
+check "the copy of fsx.cfg is cut short at 16 MiB and says so" contains "$runaway/report.txt" \
+    "Section cut short: it reached the limit of 16 MiB a section may hold.
+$rule
+End of fsx.cfg reached.
+"
+check "the report is whole after the cut" contains "$runaway/report.txt" "** HKEY_USERS enumeration *"
+echo "note: Ravelo.exe's peak memory with a 300 MB fsx.cfg: $(( $(cat "$runaway.peak") / 1024 )) MiB"
+
 echo "== The report's content"
 report="$main/report.txt"
 cr=$'\r'
-rule="$(printf -- '-%.0s' $(seq 70))"
+
 tab=$'\t'
 # section_body REPORT TITLE_WORDS: the body under that banner, without the
 # banner's lines and the two line ends that follow every tree section.

@@ -17,7 +17,7 @@ namespace {
 
 const char* const fixtures[] = {
     "clean", "faults_everywhere", "malformed_dll_xml", "unregistered_module",
-    "no_install_path", "cut_short",
+    "no_install_path", "cut_short", "cut_by_reporter",
 };
 
 json inspection_json(const Inspection& inspection)

@@ -1,0 +1,47 @@
+// ravelo-inspect on any text: the report parser with its dll.xml and
+// fsx.cfg readers, the file audit, every rule and every output format. A
+// customer's report is untrusted input; none of this may crash on it.
+#include "config.h"
+#include "inspection.h"
+#include "manifest.h"
+#include "outputs.h"
+#include "report_parser.h"
+#include "rules.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const Config& example_config()
+{
+    static const Config config = [] {
+        Config loaded;
+        std::string error;
+        if (!load_config(RAVELO_SOURCE_DIR "/tests/golden/inspect/ravelo-inspect.toml", loaded,
+                         error))
+            std::abort();
+        return loaded;
+    }();
+    return config;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Inspection inspection;
+    inspection.source = "fuzz.dat";
+    inspection.report = parse_report(std::string_view(reinterpret_cast<const char*>(data), size));
+    inspection.report.files = audit_files(inspection.report, example_config());
+    inspection.findings = run_rules(inspection.report, example_config());
+    std::ostringstream out;
+    write_text(inspection, out);
+    write_json(inspection, out);
+    write_html(inspection, out);
+    write_summary_row(inspection, out);
+    write_summary_json(inspection, out);
+    return 0;
+}
