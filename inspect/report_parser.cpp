@@ -2,26 +2,13 @@
 
 #include "config_files.h"
 #include "report_lines.h"
+#include "tools/report_shape.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 
 namespace {
-
-const std::size_t section_count = 9;
-
-const std::array<std::string_view, section_count> titles = {
-    "** Basic information *************************************************",
-    "** Vok directory test ************************************************",
-    "** Modules directory test ********************************************",
-    "** dll.xml test ******************************************************",
-    "** fsx.cfg test ******************************************************",
-    "** Side by side libraries test ***************************************",
-    "** HKEY_LOCAL_MACHINE enumeration ************************************",
-    "** HKEY_CURRENT_USER enumeration *************************************",
-    "** HKEY_USERS enumeration ********************************************",
-};
 
 const std::array<const char*, section_count> section_names = {
     "Basic information", "Vok directory", "Modules directory", "dll.xml", "fsx.cfg",
@@ -39,7 +26,7 @@ std::size_t title_section(std::string_view line)
     if (line.size() != filler.size() || !starts_with(line, "** "))
         return section_count;
     for (std::size_t s = 0; s < section_count; ++s)
-        if (line == titles[s])
+        if (line == section_title_lines[s])
             return s;
     return section_count;
 }

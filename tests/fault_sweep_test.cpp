@@ -14,6 +14,7 @@
 #include "seal/report_cipher.h"
 #include "test_support.h"
 #include "tools/report_decipher.h"
+#include "tools/report_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +27,6 @@
 
 namespace {
 
-const char* const titles[] = {
-    "** Basic information *************************************************",
-    "** Vok directory test ************************************************",
-    "** Modules directory test ********************************************",
-    "** dll.xml test ******************************************************",
-    "** fsx.cfg test ******************************************************",
-    "** Side by side libraries test ***************************************",
-    "** HKEY_LOCAL_MACHINE enumeration ************************************",
-    "** HKEY_CURRENT_USER enumeration *************************************",
-    "** HKEY_USERS enumeration ********************************************",
-};
 enum Part { head, basic, vok, modules, dll_xml, fsx_cfg, side_by_side, machine, user, users, parts };
 
 const std::string earlier_report = "an earlier report, which a failed write must leave alone";
@@ -48,7 +38,7 @@ std::vector<std::string> split_report(const std::string& text)
 {
     std::vector<std::string> split;
     std::size_t from = 0;
-    for (const char* title : titles) {
+    for (const char* title : section_title_lines) {
         const std::size_t at = text.find(std::string(title) + "\n", from);
         if (at == std::string::npos)
             return {};
@@ -64,7 +54,7 @@ Part part_written_now()
 {
     const std::string& text = report_stream.text();
     int banners = 0;
-    for (const char* title : titles)
+    for (const char* title : section_title_lines)
         banners += text.find(title) != std::string::npos;
     return static_cast<Part>(banners);
 }

@@ -1,5 +1,17 @@
 #include "report_shape.h"
 
+const char* const section_title_lines[section_count] = {
+    "** Basic information *************************************************",
+    "** Vok directory test ************************************************",
+    "** Modules directory test ********************************************",
+    "** dll.xml test ******************************************************",
+    "** fsx.cfg test ******************************************************",
+    "** Side by side libraries test ***************************************",
+    "** HKEY_LOCAL_MACHINE enumeration ************************************",
+    "** HKEY_CURRENT_USER enumeration *************************************",
+    "** HKEY_USERS enumeration ********************************************",
+};
+
 namespace {
 
 const char first_banner[] =

@@ -1,5 +1,10 @@
 #pragma once
+#include <cstddef>
 #include <string>
+
+// The title lines of a report's nine section banners, in report order.
+const std::size_t section_count = 9;
+extern const char* const section_title_lines[section_count];
 
 // True when text begins as every Ravelo report does: with the banner of its
 // first section, "Basic information", or with the line "Can't find FSX
