@@ -16,6 +16,7 @@
 // own figures: that is what the Windows build does under Wine. The listing
 // is framed by two named events, ravelo-bench-begin and ravelo-bench-end, so
 // that a trace of Wine's server calls can be cut to the listing alone.
+#include "bench/trace_mark.h"
 #include "platform/win32.h"
 #include "scan/directory_inventory.h"
 #include "scan/report.h"
@@ -86,16 +87,6 @@ struct listing {
     std::size_t files;
     std::string report_digest;
 };
-
-// A named event whose creation shows in a trace of Wine's server calls.
-void mark(const char* name)
-{
-#ifdef _WIN32
-    CloseHandle(CreateEventA(nullptr, TRUE, FALSE, name));
-#else
-    (void)name;
-#endif
-}
 
 listing list_tree(const std::string& path)
 {

@@ -21,6 +21,7 @@
 //
 // Built natively, without arguments, it builds a hive of depth 4 in the
 // substitute registry, walks it, and prints the calls made per key.
+#include "bench/trace_mark.h"
 #include "scan/registry_enumeration.h"
 #include "scan/report.h"
 #include "seal/md5.h"
@@ -95,16 +96,6 @@ bool create_subtree(HKEY parent, const std::string& name, int level, int depth,
 double seconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// A named event whose creation shows in a trace of Wine's server calls.
-void mark(const char* name)
-{
-#ifdef _WIN32
-    CloseHandle(CreateEventA(nullptr, TRUE, FALSE, name));
-#else
-    (void)name;
-#endif
 }
 
 std::string report_digest()

@@ -10,18 +10,14 @@ shift
 decode=("$@")
 dir=$(mktemp -d)
 trap 'chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 run() { "${decode[@]}" "$@" >"$dir/out" 2>"$dir/err"; }
 refuses() { # description, expected message part, then decode arguments
     local what=$1 expected=$2; shift 2
     if run "$@"; then
-        echo "FAILED: $what (exit 0)"; failures=$((failures + 1))
+        failed "$what (exit 0)"
     elif ! grep -q "ravelo-decode: .*$expected" "$dir/err"; then
-        echo "FAILED: $what (message: $(cat "$dir/err"))"; failures=$((failures + 1))
+        failed "$what (message: $(cat "$dir/err"))"
     else
         echo "ok: $what: $(head -n1 "$dir/err")"
     fi
@@ -71,5 +67,4 @@ refuses "output that cannot be written" "cannot write" "$report" "$dir/no/such/f
 refuses "no arguments" "REPORT is required"
 refuses "an unknown option" "" --colour "$report"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+all_checks_passed

@@ -9,11 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dist=$(realpath -m "$1")
 keys=$(mktemp -d)
 trap 'rm -rf "$keys"' EXIT
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 
 make_certificate() { # name: NAME.pem and NAME.pfx (password "test") in $keys
     openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ravelo release test $1/O=Vok" \
@@ -54,5 +50,4 @@ for program in Ravelo.exe $(cd "$folder" && echo support/windows/*.exe); do
         bash -c "! osslsigncode verify -CAfile '$keys/stranger.pem' -in '$folder/$program' >/dev/null 2>&1"
 done
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+all_checks_passed

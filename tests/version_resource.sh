@@ -4,11 +4,7 @@
 set -u
 program=$1
 version=$2
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/checks.sh"
 resource=$(mktemp)
 trap 'rm -f "$resource"' EXIT
 wrestool -x --raw --type=version "$program" >"$resource" 2>/dev/null
@@ -35,4 +31,4 @@ words=$(od -A n -t x4 -v "$resource" | tr -s ' \n' '\n' | grep .)
 fixed=$(awk '$0 == "feef04bd" { start = NR } start && NR > start + 1 && NR <= start + 5' <<<"$words" | paste -sd' ')
 check "the fixed file and product versions are $version.0" test "$fixed" = "$expected $expected"
 
-[ "$failures" -eq 0 ]
+all_checks_passed

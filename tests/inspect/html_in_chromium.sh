@@ -12,11 +12,7 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../checks.sh"
 chrome() {
     timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
         --disable-background-networking --disable-component-update --disable-sync \
@@ -44,5 +40,4 @@ chrome --screenshot="$out/hostile.png" --window-size=1200,1600 "file://$page" >/
 check "a screenshot of the page" test -s "$out/hostile.png"
 echo "screenshot: $out/hostile.png"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+all_checks_passed

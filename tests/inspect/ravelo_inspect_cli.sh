@@ -8,17 +8,13 @@ config=$fixtures/ravelo-inspect.toml
 reports=$fixtures/reports
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-failures=0
-check() { # description, then a command that must succeed
-    local what=$1; shift
-    if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "$0")/../checks.sh"
 exits() { # description, expected exit code, then ravelo-inspect arguments
     local what=$1 expected=$2; shift 2
     "$inspect" "$@" >"$dir/out" 2>"$dir/err"
     local got=$?
     if [ "$got" -eq "$expected" ]; then echo "ok: $what (exit $got)"
-    else echo "FAILED: $what: exit $got, not $expected"; cat "$dir/err"; failures=$((failures + 1)); fi
+    else failed "$what: exit $got, not $expected"; cat "$dir/err"; fi
 }
 
 exits "--version" 0 --version
@@ -57,5 +53,4 @@ check "manifest lines are md5sum lines with backslashes" \
     grep -qx '900150983cd24fb0d6963f7d28e17f72  Gauges\\a.bin' "$dir/out"
 exits "manifest of no folder" 2 manifest "$dir/none"
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+all_checks_passed
