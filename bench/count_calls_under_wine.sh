@@ -5,19 +5,17 @@
 # marker events. Under Wine every server call is a round trip to another
 # process: these counts are what the listing and the walk cost there.
 #
-#   bash bench/count_calls_under_wine.sh [build/windows/bench]
+#   bash bench/count_calls_under_wine.sh [build/windows-tests/bench]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bench_dir=$(cd "${1:-$root/build/windows/bench}" && pwd)
+bench_dir=$(cd "${1:-$root/build/windows-tests/bench}" && pwd)
 export WINEPREFIX="$root/build/wineprefix-bench"
+source "$root/scripts/wine_prefix.sh"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 on_one_core() { taskset -c 0 "$@"; }
 
 wineserver -k 2>/dev/null || true
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    WINEDEBUG=-all on_one_core wineboot -i >/dev/null 2>&1
-    on_one_core wineserver -w
-fi
+reuse_wine_prefix "$WINEPREFIX" win64
 scratch=$(mktemp -d /dev/shm/ravelo-count-XXXXXX)
 trap 'WINEDEBUG=-all on_one_core wine "$bench_dir/registry_walk_bench.exe" delete >/dev/null 2>&1 || true;
       wineserver -k 2>/dev/null || true; rm -rf "$scratch"' EXIT

@@ -10,7 +10,7 @@
 #   bash bench/registry_walk_bench.sh [path to registry_walk_bench.exe] [rounds]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bench=${1:-$root/build/windows/bench/registry_walk_bench.exe}
+bench=${1:-$root/build/windows-tests/bench/registry_walk_bench.exe}
 rounds=${2:-3}
 # A prefix of its own: the registry server is stopped at the end.
 export WINEPREFIX="$root/build/wineprefix-bench"
