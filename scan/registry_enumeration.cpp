@@ -243,7 +243,9 @@ void visit_key(HKEY root, HKEY parent, const char* sub_key, const std::string& k
     if (printing)
         write_key_line(level, "", root, key_path);
     HKEY key;
-    if (RegOpenKeyExA(parent, sub_key, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    // The 32-bit view on every open, as the 32-bit simulator sees the
+    // registry, whichever build walks it; 32-bit Windows ignores the flag.
+    if (RegOpenKeyExA(parent, sub_key, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
         if (printing)
             write_key_line(level, "Can't find registry entry: ", root, key_path);
         return;

@@ -21,7 +21,7 @@ HKEY create_below(HKEY parent, const std::string& name)
 {
     HKEY key = nullptr;
     EXPECT_EQ(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                              KEY_ALL_ACCESS | scan_view, nullptr, &key, nullptr),
               ERROR_SUCCESS)
         << name.size() << " characters";
     return key;

@@ -355,12 +355,12 @@ TEST_F(RegistryWalk, KeyWhosePathIsLongerThanMaxPath)
 {
     TestKey keys;
     HKEY parent;
-    ASSERT_EQ(RegOpenKeyExA(keys.root(), keys.path().c_str(), 0, KEY_ALL_ACCESS, &parent), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(keys.root(), keys.path().c_str(), 0, KEY_ALL_ACCESS | scan_view, &parent), ERROR_SUCCESS);
     std::string below;
     for (char letter : std::string("abcdefg")) {
         const std::string name = letter == 'g' ? "FSX" : std::string(40, letter);
         HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | scan_view, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(parent);
         parent = key;

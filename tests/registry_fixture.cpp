@@ -25,7 +25,7 @@ HKEY create_key(HKEY root, const std::string& path)
 {
     HKEY key = nullptr;
     const LONG result = RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                        KEY_ALL_ACCESS | scan_view, nullptr, &key, nullptr);
     EXPECT_EQ(result, ERROR_SUCCESS) << "creating " << path;
     return key;
 }
@@ -33,7 +33,7 @@ HKEY create_key(HKEY root, const std::string& path)
 bool key_exists(HKEY root, const std::string& path)
 {
     HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | scan_view, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -44,7 +44,7 @@ bool key_exists(HKEY root, const std::string& path)
 void set_access_list(HKEY root, const std::string& path, const char* sddl)
 {
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS) << path;
+    ASSERT_EQ(RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC | scan_view, &key), ERROR_SUCCESS) << path;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
@@ -62,6 +62,21 @@ std::string unique_test_key()
 }
 
 } // namespace
+
+LONG delete_key_tree(HKEY root, const std::string& path)
+{
+    // RegDeleteTreeA takes no view: it works in the view of the key it is given.
+    const std::size_t last = path.rfind('\\');
+    const std::string parent = last == std::string::npos ? "" : path.substr(0, last);
+    const std::string leaf = last == std::string::npos ? path : path.substr(last + 1);
+    HKEY key;
+    LONG result = RegOpenKeyExA(root, parent.c_str(), 0, KEY_ALL_ACCESS | scan_view, &key);
+    if (result != ERROR_SUCCESS)
+        return result;
+    result = RegDeleteTreeA(key, leaf.c_str());
+    RegCloseKey(key);
+    return result;
+}
 
 std::string RegistryFixture::path(const std::string& below) const
 {
@@ -114,7 +129,7 @@ TestKey::~TestKey()
     if (!denied.empty())
         clear_registry_faults();
 #endif
-    EXPECT_EQ(RegDeleteTreeA(root(), path().c_str()), ERROR_SUCCESS) << path();
+    EXPECT_EQ(delete_key_tree(root(), path()), ERROR_SUCCESS) << path();
 }
 
 void TestKey::deny_reading(const std::string& below)
@@ -141,7 +156,7 @@ PlantedKeys::~PlantedKeys()
         return;
     for (const std::string& key_path : removed) {
         if (key_exists(root(), key_path)) {
-            EXPECT_EQ(RegDeleteTreeA(root(), key_path.c_str()), ERROR_SUCCESS) << key_path;
+            EXPECT_EQ(delete_key_tree(root(), key_path), ERROR_SUCCESS) << key_path;
         }
     }
 }

@@ -7,9 +7,15 @@
 // Builds registry fixtures below a base key through the registry calls
 // themselves, so that the same test runs against the substitute and against
 // the registry of Windows or Wine. Paths given to the helpers are below the
-// base ("" is the base itself); missing keys on the way are created. Under a
-// 32-bit program on 64-bit Windows (or Wine), HKEY_LOCAL_MACHINE\Software is
-// the 32-bit view, the one Ravelo reads.
+// base ("" is the base itself); missing keys on the way are created. Keys
+// are made, opened and removed in the 32-bit view (scan_view), the one the
+// scan reads in either Windows build; a 32-bit program on 64-bit Windows is
+// in that view anyway, and 32-bit Windows ignores the flag.
+constexpr REGSAM scan_view = KEY_WOW64_32KEY;
+
+// Removes root\path and everything below it in the scan's view.
+LONG delete_key_tree(HKEY root, const std::string& path);
+
 class RegistryFixture {
 public:
     RegistryFixture(const RegistryFixture&) = delete;

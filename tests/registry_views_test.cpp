@@ -1,8 +1,8 @@
-// A 32-bit Ravelo on 64-bit Windows reads the 32-bit view of the registry,
-// where the 32-bit simulator keeps its key. Keys that exist only in the
-// 64-bit view must stay out of the report. Only real Windows (or Wine) has
-// two views, so this suite runs in the Windows build alone.
-#ifdef _WIN32
+// Ravelo on 64-bit Windows reads the 32-bit view of the registry, where the
+// 32-bit simulator keeps its key, whether it is built for 32 or 64 bits. Keys
+// that exist only in the 64-bit view must stay out of the report. Natively
+// the substitute keeps two views for these tests, so that a scan which
+// forgets to ask for the 32-bit one fails here before it reaches Windows.
 #include "registry_fixture.h"
 #include "scan/basic_information.h"
 #include "scan/registry_enumeration.h"
@@ -21,8 +21,12 @@ const char decoy_keyword_key[] = "Software\\Ravelo-decoy-64-only\\FSX addon";
 
 bool on_64_bit_windows()
 {
+#ifdef _WIN32
     BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+#else
+    return true;
+#endif
 }
 
 HKEY create_64_bit_key(const char* path)
@@ -68,6 +72,9 @@ protected:
     void SetUp() override
     {
         reset_scan_state();
+#ifndef _WIN32
+        keep_two_registry_views(true);
+#endif
         if (!on_64_bit_windows())
             GTEST_SKIP() << "32-bit Windows has one registry view";
         if (!simulator_32.planted() || exists_in_64_bit_view(games_key))
@@ -80,10 +87,13 @@ protected:
     void TearDown() override
     {
         reset_scan_state();
-        if (!planted_64)
-            return;
-        delete_64_bit_tree("Software\\Microsoft", "Microsoft Games");
-        delete_64_bit_tree("Software", "Ravelo-decoy-64-only");
+        if (planted_64) {
+            delete_64_bit_tree("Software\\Microsoft", "Microsoft Games");
+            delete_64_bit_tree("Software", "Ravelo-decoy-64-only");
+        }
+#ifndef _WIN32
+        reset_registry();
+#endif
     }
 
     PlantedKeys simulator_32{HKEY_LOCAL_MACHINE, {games_key}};
@@ -107,4 +117,3 @@ TEST_F(RegistryViews, KeysOnlyInThe64BitViewStayOutOfTheReport)
     EXPECT_EQ(section.find("Decoy64"), std::string::npos);
     EXPECT_EQ(section.find("Ravelo-decoy-64-only"), std::string::npos);
 }
-#endif

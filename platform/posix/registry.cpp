@@ -81,6 +81,7 @@ std::vector<CountedFault> counted_faults;
 std::vector<KeyFault> key_faults;
 DWORD length_shortfall;
 bool creation_order;
+bool two_views;
 unsigned long long nodes_created;
 
 char upper(char c)
@@ -184,6 +185,30 @@ HKEY new_handle(const KeyRef& key)
     HKEY handle = new HKEY__{key};
     open_handles.insert(handle);
     return handle;
+}
+
+std::shared_ptr<Node> add_subkey(Node& node, const std::string& name)
+{
+    auto subkey = std::make_shared<Node>();
+    subkey->name = name;
+    subkey->serial = ++nodes_created;
+    node.subkeys.insert(subkey_position(node, name), subkey);
+    return subkey;
+}
+
+// With two views, HKEY_LOCAL_MACHINE\Software opened for the 32-bit view is
+// its Wow6432Node subkey, as on 64-bit Windows; creating makes it if missing.
+LONG enter_view(KeyRef& key, REGSAM access, bool creating)
+{
+    if (!two_views || !(access & KEY_WOW64_32KEY) || key.root != HKEY_LOCAL_MACHINE ||
+        !same_name(key.path, "Software"))
+        return ERROR_SUCCESS;
+    std::shared_ptr<Node> view = find_subkey(*key.node, "Wow6432Node");
+    if (!view && !creating)
+        return ERROR_FILE_NOT_FOUND;
+    key.node = view ? view : add_subkey(*key.node, "Wow6432Node");
+    key.path = joined(key.path, "Wow6432Node");
+    return ERROR_SUCCESS;
 }
 
 void mark_deleted(Node& node)
@@ -295,7 +320,7 @@ void set_if_asked(LPDWORD out, DWORD value)
 
 } // namespace
 
-LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM, PHKEY result)
+LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM access, PHKEY result)
 {
     count_call(__func__);
     if (!result)
@@ -314,12 +339,15 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM, PHKEY result)
         if (!opened.node)
             return ERROR_FILE_NOT_FOUND;
         opened.path = joined(opened.path, component.c_str());
+        if (enter_view(opened, access, false) != ERROR_SUCCESS)
+            return ERROR_FILE_NOT_FOUND;
     }
     *result = new_handle(opened);
     return ERROR_SUCCESS;
 }
 
-LONG RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+LONG RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM access,
+                     LPSECURITY_ATTRIBUTES,
                      PHKEY result, LPDWORD disposition)
 {
     if (!result)
@@ -332,14 +360,12 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM, LPSE
     for (const std::string& component : components_of(sub_key)) {
         std::shared_ptr<Node> subkey = find_subkey(*opened.node, component);
         if (!subkey) {
-            subkey = std::make_shared<Node>();
-            subkey->name = component;
-            subkey->serial = ++nodes_created;
-            opened.node->subkeys.insert(subkey_position(*opened.node, component), subkey);
+            subkey = add_subkey(*opened.node, component);
             outcome = REG_CREATED_NEW_KEY;
         }
         opened.node = subkey;
         opened.path = joined(opened.path, component.c_str());
+        enter_view(opened, access, true);
     }
     *result = new_handle(opened);
     set_if_asked(disposition, outcome);
@@ -545,6 +571,11 @@ void enumerate_subkeys_in_creation_order(bool on)
     creation_order = on;
 }
 
+void keep_two_registry_views(bool on)
+{
+    two_views = on;
+}
+
 void reset_registry()
 {
     mark_deleted(*hives.local_machine);
@@ -552,6 +583,7 @@ void reset_registry()
     hives = Hives();
     clear_registry_faults();
     creation_order = false;
+    two_views = false;
 }
 
 std::size_t open_registry_handles()

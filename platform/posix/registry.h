@@ -32,7 +32,8 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define HKEY_PERFORMANCE_TEXT ((HKEY)(std::uintptr_t)0x80000050)
 #define HKEY_PERFORMANCE_NLSTEXT ((HKEY)(std::uintptr_t)0x80000060)
 
-// Access rights are accepted and not checked.
+// Access rights are accepted and not checked. KEY_WOW64_32KEY chooses the
+// 32-bit view once keep_two_registry_views is on; otherwise there is one.
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004
@@ -144,7 +145,13 @@ void clear_registry_faults();
 // that needs a chosen order; off (the default): in the order of Windows.
 void enumerate_subkeys_in_creation_order(bool on);
 
-// Empties every hive, ends every fault and restores Windows's order;
+// On: the registry of 64-bit Windows, with two views of
+// HKEY_LOCAL_MACHINE\Software: opened or created with KEY_WOW64_32KEY, it is
+// its subkey Wow6432Node; without, the 64-bit view that holds Wow6432Node.
+// Off (the default): one view, whatever the flags.
+void keep_two_registry_views(bool on);
+
+// Empties every hive, ends every fault, restores Windows's order and one view;
 // handles still open are kept, on keys that no longer exist.
 void reset_registry();
 
