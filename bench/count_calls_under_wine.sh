@@ -5,12 +5,12 @@
 # marker events. Under Wine every server call is a round trip to another
 # process: these counts are what the listing and the walk cost there.
 #
-#   bash bench/count_calls_under_wine.sh [build/windows-tests/bench]
+#   bash bench/count_calls_under_wine.sh [build/windows-tests/bench or build/windows64-tests/bench]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bench_dir=$(cd "${1:-$root/build/windows-tests/bench}" && pwd)
 export WINEPREFIX="$root/build/wineprefix-bench"
 source "$root/scripts/wine_prefix.sh"
+bench_dir=$(cd "${1:-$root/$(windows_tests_tree)/bench}" && pwd)
 export WINEDLLOVERRIDES="mscoree,mshtml="
 on_one_core() { taskset -c 0 "$@"; }
 

@@ -10,11 +10,11 @@
 #   bash bench/registry_walk_bench.sh [path to registry_walk_bench.exe] [rounds]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-bench=${1:-$root/build/windows-tests/bench/registry_walk_bench.exe}
 rounds=${2:-3}
 # A prefix of its own: the registry server is stopped at the end.
 export WINEPREFIX="$root/build/wineprefix-bench"
 source "$root/scripts/wine_prefix.sh"
+bench=${1:-$root/$(windows_tests_tree)/bench/registry_walk_bench.exe}
 keys=111111
 
 # Wine and its server on one core, as for the tests: steadier figures.

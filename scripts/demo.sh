@@ -29,10 +29,12 @@ if $interactive && [ -z "${DISPLAY:-}" ]; then
 fi
 
 bash scripts/install_deps.sh
+source scripts/wine_arch.sh
+settle_wine_arch
 bash scripts/build.sh >/dev/null
 
 session_dir="$root/build/demo"
-ravelo_exe="$root/build/windows/Ravelo.exe"
+ravelo_exe="$root/$(windows_tree)/Ravelo.exe"
 source scripts/wine_session.sh
 decode="$root/build/native/ravelo-decode"
 run="$WINEPREFIX/drive_c/Ravelo"
@@ -63,7 +65,7 @@ if $interactive; then
     start_ravelo "$run"
     until [ -f "$run.exit" ]; do sleep 0.5; done
 else
-    echo "Running Ravelo.exe on a private display, answering as a customer would"
+    echo "Running $(windows_tree)/Ravelo.exe on a private display, answering as a customer would"
     start_wine_session
     xdotool mousemove 5 760
     start_ravelo "$run"

@@ -1,9 +1,14 @@
-# Sourced by every script that runs Ravelo under Wine: makes the prefixes.
+# Sourced by every script that runs Ravelo under Wine: settles which build
+# runs here (scripts/wine_arch.sh) and makes the prefixes.
 #
 # Ravelo is a 32-bit program that customers mostly run on 64-bit Windows,
 # where the simulator's key lives in the 32-bit view of the registry. Only a
 # 64-bit prefix has two views; without wine64 installed, Wine silently makes
 # 32-bit ones, and every test would then miss the case Ravelo is built for.
+
+source "$(dirname "${BASH_SOURCE[0]}")/wine_arch.sh"
+settle_wine_arch
+[ "$RAVELO_WINE_ARCH" = x86_64 ] && use_wine64_loader
 
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs in a fresh prefix.
@@ -33,7 +38,7 @@ check_wine_prefix() {
     if [ "$found" != "$arch" ]; then
         echo "The Wine prefix $dir is '${found:-not made}', not $arch." >&2
         [ "$arch" = win64 ] &&
-            echo "A 64-bit prefix needs wine64 beside wine and wine32 (bash scripts/install_deps.sh)." >&2
+            echo "A 64-bit prefix needs wine64 beside wine (bash scripts/install_deps.sh)." >&2
         exit 1
     fi
 }

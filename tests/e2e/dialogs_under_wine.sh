@@ -7,6 +7,9 @@
 # each dialog land in E2E_DIR/screenshots (default: build/e2e).
 # RAVELO_INSPECT names ravelo-inspect (default: beside RAVELO_DECODE, in
 # inspect/), which must find nothing wrong with the clean installation.
+# RAVELO_TWIN_EXE names another build of Ravelo.exe (the x86_64 one), run
+# once right after the main run with the same answers: its report must be
+# the same, byte for byte.
 # RAVELO_SKIP_SECTION_CHECKS=1 skips the checks of the report's section
 # content (the user's fields and the planted files) and keeps all others.
 set -u
@@ -170,6 +173,26 @@ press Return
 expect_exit_0 "$main" "Enter in the completion dialog ends the program with code 0"
 check "the report file was written" test -s "$main/Ravelo_Report.dat"
 "$decode" "$main/Ravelo_Report.dat" "$main/report.txt" || failed "the report decodes"
+
+if [ -n "${RAVELO_TWIN_EXE:-}" ]; then
+    echo "== The same answers to $(basename "$(dirname "$(realpath "$RAVELO_TWIN_EXE")")")/Ravelo.exe"
+    twin="$runs/twin"
+    shipped_exe=$ravelo_exe
+    ravelo_exe=$(realpath "$RAVELO_TWIN_EXE")
+    start_ravelo "$twin"
+    expect_state consent "the other build's consent dialog opens"
+    accept_consent
+    expect_state form "the other build's form opens"
+    fill_form 'Ada Lovelace' 'ada@example.com' '' 'The gauge stays dark.' \
+        'Since the last update.' 'Panel: default'
+    press Tab space
+    expect_state completion "the other build's scan ends" 300
+    press Return
+    expect_exit_0 "$twin" "the other build ends with code 0"
+    "$decode" "$twin/Ravelo_Report.dat" "$twin/report.txt" || failed "the other build's report decodes"
+    check "both builds write the same report, byte for byte" cmp "$main/report.txt" "$twin/report.txt"
+    ravelo_exe=$shipped_exe
+fi
 
 echo "== Form: fields typed past their limits; completion's close box"
 limits="$runs/limits"
