@@ -28,6 +28,7 @@ cp "$fixtures"/reports/*.txt "$fixtures/../report_with_crlf.dat" "$dir/"
 cp "$fixtures/ravelo-inspect.toml" "$dir/"
 cp -r "$fixtures/manifests" "$dir/"
 cd "$dir"
+reports=(*.txt *.dat)
 
 same_as_golden() { # expected file, then ravelo-inspect arguments
     local expected=$1; shift
@@ -36,13 +37,19 @@ same_as_golden() { # expected file, then ravelo-inspect arguments
     [ "${RAVELO_UPDATE_GOLDEN:-}" ] && cp "$dir/out" "$expected"
     cmp -s "$dir/out" "$expected" || { cmp "$dir/out" "$expected"; false; }
 }
-for report in *.txt *.dat; do
+for report in "${reports[@]}"; do
     name=${report%.*}
     check "$report: the text output is the expected bytes" \
         same_as_golden "$fixtures/cli/$name.text" --config ravelo-inspect.toml "$report"
     check "$report: the JSON output is the expected bytes" \
         same_as_golden "$fixtures/cli/$name.json" --config ravelo-inspect.toml --json "$report"
 done
+
+batch_in_order() {
+    "${inspect[@]}" --config ravelo-inspect.toml --json --jobs 3 "${reports[@]}" >"$dir/out" 2>"$dir/err"
+    cmp -s "$dir/out" <(for report in "${reports[@]}"; do cat "$fixtures/cli/${report%.*}.json"; done)
+}
+check "a batch on three threads gives each report's output, in order" batch_in_order
 
 runs() { "${inspect[@]}" "$@" >"$dir/out" 2>"$dir/err" || { cat "$dir/err"; false; }; }
 output_has() { grep -qF -- "$1" "$dir/out"; }
