@@ -28,6 +28,11 @@ void work_through(Shared& shared, const std::vector<std::string>& inputs,
 
 } // namespace
 
+unsigned processor_count()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 std::size_t run_batch(const std::vector<std::string>& inputs, unsigned jobs,
                       const std::function<BatchResult(const std::string&)>& work,
                       std::ostream& out)

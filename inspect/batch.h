@@ -16,3 +16,6 @@ struct BatchResult {
 std::size_t run_batch(const std::vector<std::string>& inputs, unsigned jobs,
                       const std::function<BatchResult(const std::string&)>& work,
                       std::ostream& out);
+
+// How many processors run threads here, at least 1.
+unsigned processor_count();

@@ -1,11 +1,14 @@
 #include "config.h"
 
+#include "file_names.h"
 #include "manifest.h"
 
 #include <toml++/toml.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -51,9 +54,16 @@ bool read_text(const toml::table& addon, const char* key, std::string& text, std
 
 bool load_config(const std::string& path, Config& config, std::string& error)
 {
+    std::ifstream file(path_from_utf8(path), std::ios::binary);
+    if (!file) {
+        error = path + ": cannot read the file";
+        return false;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
     toml::table document;
     try {
-        document = toml::parse_file(path);
+        document = toml::parse(text.str(), path);
     } catch (const toml::parse_error& failure) {
         error = path + ":" + std::to_string(failure.source().begin.line) + ": " +
                 std::string(failure.description());
@@ -75,8 +85,8 @@ bool load_config(const std::string& path, Config& config, std::string& error)
     }
     if (manifests.empty())
         return true;
-    const fs::path folder = fs::path(path).parent_path() / manifests;
-    return load_manifests(folder.string(), config.manifests, error);
+    const fs::path folder = path_from_utf8(path).parent_path() / path_from_utf8(manifests);
+    return load_manifests(utf8_from_path(folder), config.manifests, error);
 }
 
 bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
@@ -84,7 +94,7 @@ bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
 {
     std::error_code failure;
     std::vector<fs::path> files;
-    for (fs::directory_iterator it(folder, failure), end; !failure && it != end;
+    for (fs::directory_iterator it(path_from_utf8(folder), failure), end; !failure && it != end;
          it.increment(failure))
         if (it->path().extension() == ".md5")
             files.push_back(it->path());
@@ -95,8 +105,8 @@ bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         Manifest manifest;
-        manifest.release = file.stem().string();
-        if (!read_manifest(file.string(), manifest, error))
+        manifest.release = utf8_from_path(file.stem());
+        if (!read_manifest(utf8_from_path(file), manifest, error))
             return false;
         manifests.push_back(std::move(manifest));
     }

@@ -1,5 +1,6 @@
 #include "inspection.h"
 
+#include "file_names.h"
 #include "manifest.h"
 #include "report_parser.h"
 #include "rules.h"
@@ -21,7 +22,7 @@ bool is_plain_report(const std::string& bytes)
 // without reading it whole.
 bool read_bounded(const std::string& path, std::string& bytes, std::string& error)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(open_file(path, "rb"),
                                                          std::fclose);
     if (!file) {
         error = "cannot open the file";

@@ -1,6 +1,8 @@
 // ravelo-inspect: reads Ravelo reports and says what is wrong and why.
 #include "batch.h"
 #include "config.h"
+#include "file_names.h"
+#include "inspect_main.h"
 #include "inspection.h"
 #include "manifest.h"
 #include "outputs.h"
@@ -12,7 +14,6 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 namespace {
 
@@ -23,8 +24,8 @@ const int exit_usage = 2;
 struct Options {
     std::vector<std::string> reports;
     std::string config_file, manifests, html_file, manifest_folder;
-    bool json = false, summary = false;
-    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    bool json = false, summary = false, open_page = false;
+    unsigned jobs = processor_count();
 };
 
 int usage_error(const std::string& message)
@@ -72,7 +73,7 @@ BatchResult inspect_one(const std::string& file, const Options& options, const C
 int write_html_page(const Options& options, const Config& config)
 {
     const Inspection inspection = inspect_file(options.reports.front(), config);
-    std::ofstream page(options.html_file, std::ios::binary | std::ios::trunc);
+    std::ofstream page(path_from_utf8(options.html_file), std::ios::binary | std::ios::trunc);
     write_html(inspection, page);
     page.close();
     if (!page) {
@@ -83,6 +84,11 @@ int write_html_page(const Options& options, const Config& config)
         write_json(inspection, std::cout);
     else
         write_text(inspection, std::cout);
+    std::string error;
+    if (options.open_page && !open_with_default_program(options.html_file, error)) {
+        std::cerr << "ravelo-inspect: " << error << '\n';
+        return exit_not_inspected;
+    }
     return inspection_failed(inspection) ? exit_not_inspected : exit_inspected;
 }
 
@@ -97,6 +103,8 @@ int inspect_reports(const Options& options)
             return usage_error("--html takes exactly one report and no --summary");
         return write_html_page(options, config);
     }
+    if (options.open_page)
+        return usage_error("--open needs --html");
     if (options.summary && !options.json)
         write_summary_header(std::cout);
     const std::size_t failed = run_batch(
@@ -117,9 +125,27 @@ int write_manifest_of(const std::string& folder)
     return std::cout ? exit_inspected : exit_not_inspected;
 }
 
+// CLI11's own checks read a name in the ANSI code page on Windows.
+const CLI::Validator existing_file(
+    [](std::string& name) {
+        std::error_code failure;
+        return std::filesystem::is_regular_file(path_from_utf8(name), failure)
+                   ? std::string()
+                   : "no such file: " + name;
+    },
+    "FILE");
+const CLI::Validator existing_folder(
+    [](std::string& name) {
+        std::error_code failure;
+        return std::filesystem::is_directory(path_from_utf8(name), failure)
+                   ? std::string()
+                   : "no such folder: " + name;
+    },
+    "DIR");
+
 } // namespace
 
-int main(int argc, char** argv)
+int inspect_main(int argc, char** argv)
 {
     CLI::App app{"Reads Ravelo reports and says what is wrong with the customer's "
                  "installation, and why.",
@@ -128,12 +154,13 @@ int main(int argc, char** argv)
     Options options;
     app.add_option("reports", options.reports, "Ravelo_Report.dat files (or decoded text)");
     app.add_option("-c,--config", options.config_file, "the add-on's TOML file")
-        ->check(CLI::ExistingFile);
+        ->check(existing_file);
     app.add_option("-m,--manifests", options.manifests,
                    "a folder of NAME.md5 manifests, one per release (overrides the config's)")
-        ->check(CLI::ExistingDirectory);
+        ->check(existing_folder);
     app.add_flag("--json", options.json, "one JSON object per report");
     app.add_option("--html", options.html_file, "also write one self-contained HTML page");
+    app.add_flag("--open", options.open_page, "open the --html page in the default browser");
     app.add_flag("--summary", options.summary, "one row per report (TSV, or JSON with --json)");
     app.add_option("-j,--jobs", options.jobs, "reports inspected at once")
         ->check(CLI::Range(1, 64));
@@ -141,7 +168,7 @@ int main(int argc, char** argv)
         app.add_subcommand("manifest", "print an md5sum-format manifest of an add-on folder");
     manifest->add_option("folder", options.manifest_folder, "the add-on's folder as shipped")
         ->required()
-        ->check(CLI::ExistingDirectory);
+        ->check(existing_folder);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {

@@ -1,6 +1,7 @@
 #include "manifest.h"
 
 #include "config_files.h"
+#include "file_names.h"
 #include "rule_helpers.h"
 #include "../seal/md5.h"
 
@@ -32,7 +33,7 @@ bool digest_file(const fs::path& path, std::string& digest)
 
 std::string windows_path(const fs::path& relative)
 {
-    std::string text = relative.generic_string();
+    std::string text = relative.generic_u8string();
     std::replace(text.begin(), text.end(), '/', '\\');
     return text;
 }
@@ -94,11 +95,12 @@ AuditedFile audited(const TreeEntry& entry)
 bool write_manifest(const std::string& folder, std::ostream& out, std::string& error)
 {
     std::error_code failure;
+    const fs::path top = path_from_utf8(folder);
     std::vector<std::pair<std::string, fs::path>> files;
-    for (fs::recursive_directory_iterator it(folder, failure), end; !failure && it != end;
+    for (fs::recursive_directory_iterator it(top, failure), end; !failure && it != end;
          it.increment(failure))
         if (it->is_regular_file())
-            files.emplace_back(windows_path(it->path().lexically_relative(folder)), it->path());
+            files.emplace_back(windows_path(it->path().lexically_relative(top)), it->path());
     if (failure) {
         error = "cannot list " + folder + ": " + failure.message();
         return false;
@@ -107,7 +109,7 @@ bool write_manifest(const std::string& folder, std::ostream& out, std::string& e
     for (const auto& [relative, path] : files) {
         std::string digest;
         if (!digest_file(path, digest)) {
-            error = "cannot read " + path.string();
+            error = "cannot read " + utf8_from_path(path);
             return false;
         }
         out << digest << "  " << relative << '\n';
@@ -117,7 +119,7 @@ bool write_manifest(const std::string& folder, std::ostream& out, std::string& e
 
 bool read_manifest(const std::string& file, Manifest& manifest, std::string& error)
 {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(path_from_utf8(file), std::ios::binary);
     if (!in) {
         error = "cannot read " + file;
         return false;

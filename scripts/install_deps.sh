@@ -12,7 +12,7 @@ needed=()
 for package in cmake ninja-build g++ libgtest-dev googletest mingw-w64 \
                openssl hashdeep xvfb xdotool imagemagick x11-utils \
                libpugixml-dev libtomlplusplus-dev nlohmann-json3-dev libcli11-dev chromium \
-               icoutils osslsigncode zip unzip clang libclang-rt-14-dev wine wine64; do
+               icoutils osslsigncode zip unzip clang libclang-rt-14-dev dpkg-dev wine wine64; do
     have "$package" || needed+=("$package")
 done
 want_wine32=false

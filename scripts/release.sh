@@ -3,9 +3,8 @@
 # writes dist/ravelo-VERSION/ and dist/ravelo-VERSION.zip:
 #   Ravelo.exe                      what customers run (stripped)
 #   README-customers.txt            what Ravelo collects and what to do
-#   support/windows/*.exe           ravelo-decode for Windows (ravelo-inspect
-#                                   has no Windows build: Debian ships pugixml
-#                                   for Linux only)
+#   support/windows/*.exe           ravelo-decode and ravelo-inspect for
+#                                   64-bit Windows
 #   support/linux/*                 ravelo-decode and ravelo-inspect for Linux
 #   support/ravelo-inspect.toml     the example inspector configuration
 #   SHA256SUMS                      the checksums of all the above
@@ -29,6 +28,10 @@ rm -rf "$build"
 cmake -S . -B "$build/windows" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build/windows"
+# The support tools are for 64-bit Windows, where support staff work.
+cmake -S . -B "$build/windows64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+cmake --build "$build/windows64" --target ravelo-decode ravelo-inspect
 cmake -S . -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build/native"
 version=$(sed -n 's/^#define RAVELO_VERSION "\(.*\)"$/\1/p' "$build/windows/generated/ravelo_version.h")
@@ -39,7 +42,9 @@ folder=$dist/$name
 rm -rf "$folder" "$dist/$name.zip"
 mkdir -p "$folder/support/windows" "$folder/support/linux"
 i686-w64-mingw32-strip -o "$folder/Ravelo.exe" "$build/windows/Ravelo.exe"
-i686-w64-mingw32-strip -o "$folder/support/windows/ravelo-decode.exe" "$build/windows/ravelo-decode.exe"
+x86_64-w64-mingw32-strip -o "$folder/support/windows/ravelo-decode.exe" "$build/windows64/ravelo-decode.exe"
+x86_64-w64-mingw32-strip -o "$folder/support/windows/ravelo-inspect.exe" \
+                         "$build/windows64/inspect/ravelo-inspect.exe"
 strip -o "$folder/support/linux/ravelo-decode" "$build/native/ravelo-decode"
 strip -o "$folder/support/linux/ravelo-inspect" "$build/native/inspect/ravelo-inspect"
 cp inspect/example/ravelo-inspect.toml "$folder/support/"

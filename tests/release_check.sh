@@ -27,7 +27,7 @@ folder=$dist/ravelo-$version
 files_are() { [ "$(cd "$folder" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | paste -sd' ')" = "$1" ]; }
 expected="README-customers.txt Ravelo.exe SHA256SUMS SHA256SUMS.unsigned"
 expected+=" support/linux/ravelo-decode support/linux/ravelo-inspect support/ravelo-inspect.toml"
-expected+=" support/windows/ravelo-decode.exe"
+expected+=" support/windows/ravelo-decode.exe support/windows/ravelo-inspect.exe"
 check "the release folder holds the programs, the note and the checksums" files_are "$expected"
 check "SHA256SUMS matches every file" bash -c "cd '$folder' && sha256sum --quiet -c SHA256SUMS"
 check "the zip holds the same files, intact" \
@@ -39,6 +39,18 @@ check "the Linux ravelo-decode runs" bash -c "'$folder/support/linux/ravelo-deco
 check "the Linux ravelo-inspect runs" bash -c "'$folder/support/linux/ravelo-inspect' --version | grep -q '$version'"
 check "Ravelo.exe's version resource" bash "$root/tests/version_resource.sh" "$folder/Ravelo.exe" "$version"
 check "Ravelo.exe's imports" bash "$root/tests/windows_xp_imports.sh" "$folder/Ravelo.exe" "$root/tests/windows_xp_imports.txt"
+# Statically linked: nothing but DLLs every Windows has.
+imports_only_system_dlls() {
+    local dlls
+    dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p' | tr '[:upper:]' '[:lower:]')
+    [ -n "$dlls" ] && ! grep -vxE 'kernel32\.dll|msvcrt\.dll|shell32\.dll|advapi32\.dll|user32\.dll' <<<"$dlls"
+}
+for program in ravelo-decode.exe ravelo-inspect.exe; do
+    check "$program is a stripped 64-bit program" \
+        bash -c "x86_64-w64-mingw32-objdump -h '$folder/support/windows/$program' | grep -q 'file format pei-x86-64' &&
+                 ! x86_64-w64-mingw32-objdump -h '$folder/support/windows/$program' | grep -q debug_info"
+    check "$program imports only Windows system DLLs" imports_only_system_dlls "$folder/support/windows/$program"
+done
 
 verifies() { # certificate, program
     osslsigncode verify -CAfile "$1" -in "$2" >"$keys/verify.log" 2>&1 || { cat "$keys/verify.log"; false; }

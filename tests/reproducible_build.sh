@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# reproducible_build.sh BUILD_DIR: builds Ravelo.exe and ravelo-decode.exe
-# once more, from a copy of the sources in another folder, with BUILD_DIR's
-# settings, and fails unless both are byte for byte those of BUILD_DIR.
+# reproducible_build.sh BUILD_DIR: builds the Windows programs BUILD_DIR
+# holds (Ravelo.exe, ravelo-decode.exe, ravelo-inspect.exe) once more, from
+# a copy of the sources in another folder, with BUILD_DIR's settings, and
+# fails unless each is byte for byte that of BUILD_DIR.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "$1")
@@ -15,17 +16,23 @@ mkdir "$elsewhere/sources"
      xargs -0 cp --parents -t "$elsewhere/sources")
 toolchain=$(setting CMAKE_TOOLCHAIN_FILE)
 toolchain=${toolchain/#$root/$elsewhere/sources}
+programs=()
+for program in Ravelo.exe ravelo-decode.exe inspect/ravelo-inspect.exe; do
+    [ -f "$build/$program" ] && programs+=("$program")
+done
+[ ${#programs[@]} -gt 0 ] || { echo "FAILED: $build holds no Windows program"; exit 1; }
+targets=("${programs[@]##*/}")
 cmake -S "$elsewhere/sources" -B "$elsewhere/other-build" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_BUILD_TYPE="$(setting CMAKE_BUILD_TYPE)" \
       -DRAVELO_THREAD_MODEL="$(setting RAVELO_THREAD_MODEL)" \
       -DRAVELO_WERROR="$(setting RAVELO_WERROR)" -DBUILD_TESTING=OFF >/dev/null ||
     { echo "FAILED: cannot configure the second build"; exit 1; }
-cmake --build "$elsewhere/other-build" --target Ravelo ravelo-decode >/dev/null ||
+cmake --build "$elsewhere/other-build" --target "${targets[@]%.exe}" >/dev/null ||
     { echo "FAILED: the second build"; exit 1; }
 
 failures=0
-for program in Ravelo.exe ravelo-decode.exe; do
+for program in "${programs[@]}"; do
     if cmp -s "$build/$program" "$elsewhere/other-build/$program"; then
         echo "ok: $program is the same, built in $build and in $elsewhere/other-build"
     else

@@ -1,0 +1,6 @@
+#include "../inspect_main.h"
+
+int main(int argc, char** argv)
+{
+    return inspect_main(argc, argv);
+}
