@@ -107,8 +107,10 @@ void write_echo(const char* title, const EchoedFile& file, std::ostream& out)
     out << "<details><summary>" << title << "</summary><pre>";
     if (!file.found)
         out << "File not found...";
-    for (std::size_t i = 0; i < file.lines.size(); ++i)
-        out << (file.first_line + i) << "  " << escaped(file.lines[i]) << '\n';
+    std::size_t line = file.first_line;
+    for (std::size_t start = 0, end; (end = file.text.find('\n', start)) != string::npos;
+         start = end + 1)
+        out << line++ << "  " << escaped(file.text.substr(start, end - start)) << '\n';
     out << "</pre></details>\n";
 }
 

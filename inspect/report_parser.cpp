@@ -19,6 +19,8 @@ const std::string_view filler = "*                                              
 const std::string_view border = "**********************************************************************";
 const std::string_view install_path_failure = "Can't find FSX registry entry.";
 const std::size_t banner_lines = 6;
+// Lines keeps 32-bit offsets.
+const std::size_t max_report_text = 0xFFFFFFF0u;
 
 // The section whose title the line is, or section_count.
 std::size_t title_section(std::string_view line)
@@ -164,18 +166,16 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
 
 } // namespace
 
-Lines split_lines(std::string_view text)
+Lines::Lines(std::string_view text) : text_(text)
 {
-    Lines lines;
+    starts_.reserve(std::count(text.begin(), text.end(), '\n') + 2);
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
+        starts_.push_back(static_cast<std::uint32_t>(start));
+        const std::size_t end = text.find('\n', start);
+        start = end == std::string_view::npos ? text.size() + 1 : end + 1;
     }
-    return lines;
+    starts_.push_back(static_cast<std::uint32_t>(std::max<std::size_t>(start, 1)));
 }
 
 void note_damage(Report& report, std::size_t index, std::string what)
@@ -208,7 +208,11 @@ std::size_t count_tabs(std::string_view line)
 Report parse_report(std::string_view text)
 {
     Report report;
-    const Lines lines = split_lines(text);
+    if (text.size() >= max_report_text) {
+        note_damage(report, 0, "no Ravelo report: larger than any report");
+        return report;
+    }
+    const Lines lines(text);
     report.line_count = lines.size();
     report.byte_count = text.size();
     std::size_t pos = 0;

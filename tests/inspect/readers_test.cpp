@@ -70,8 +70,8 @@ TEST(Readers, FsxCfgAsTheSimulatorWritesIt)
 {
     EchoedFile file;
     file.first_line = 10;
-    file.lines = {"[Trusted]", "  C:\\A.dll.x = -1 ", "[ Main ]", "NoValue", "key==2",
-                  "", "; note", "[TRUSTED]", "C:\\B.dll.y=1\r"};
+    file.text = "[Trusted]\n  C:\\A.dll.x = -1 \n[ Main ]\nNoValue\nkey==2\n\n; note\n"
+                "[TRUSTED]\nC:\\B.dll.y=1\r\n";
     const FsxCfg cfg = read_fsx_cfg(file);
     ASSERT_EQ(cfg.entries.size(), 4u);
     EXPECT_EQ(cfg.entries[0].key, "C:\\A.dll.x");
