@@ -153,8 +153,8 @@ void write_html(const Inspection& inspection, std::ostream& out)
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
            "style-src 'unsafe-inline'\">"
            "<title>Ravelo inspection: "
-        << escaped(inspection.source) << "</title><style>" << page_style
-        << "</style></head><body>\n<h1>Ravelo inspection: " << escaped(inspection.source)
+        << html_escaped_utf8(inspection.source) << "</title><style>" << page_style
+        << "</style></head><body>\n<h1>Ravelo inspection: " << html_escaped_utf8(inspection.source)
         << "</h1>\n";
     if (!inspection.error.empty()) {
         out << "<p class=\"error\">" << escaped(inspection.error) << "</p></body></html>\n";
@@ -164,7 +164,7 @@ void write_html(const Inspection& inspection, std::ostream& out)
     out << "<table>\n";
     write_row(out, "Customer", report.customer.name + " <" + report.customer.email + ">");
     write_row(out, "Windows", windows_text(report.windows));
-    write_row(out, "Install path", trees_are_meaningful(report) ? report.install_path : "(none)");
+    write_row(out, "Install path", !install_folder(report).empty() ? report.install_path : "(none)");
     write_row(out, "Release", report.files.release.value_or("(no manifest)"));
     out << "</table>\n<h2>Findings</h2>\n";
     if (inspection.findings.empty())
