@@ -2,6 +2,7 @@
 
 #include "file_names.h"
 #include "manifest.h"
+#include "text_encoding.h"
 
 #include <toml++/toml.h>
 
@@ -83,6 +84,8 @@ bool load_config(const std::string& path, Config& config, std::string& error)
         error = path + ": " + error;
         return false;
     }
+    config.addon_name = ansi_from_maker_text(config.addon_name);
+    config.module = ansi_from_maker_text(config.module);
     if (manifests.empty())
         return true;
     const fs::path folder = path_from_utf8(path).parent_path() / path_from_utf8(manifests);
@@ -105,7 +108,7 @@ bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         Manifest manifest;
-        manifest.release = utf8_from_path(file.stem());
+        manifest.release = ansi_from_maker_text(utf8_from_path(file.stem()));
         if (!read_manifest(utf8_from_path(file), manifest, error))
             return false;
         manifests.push_back(std::move(manifest));

@@ -107,8 +107,10 @@ void write_echo(const char* title, const EchoedFile& file, std::ostream& out)
     out << "<details><summary>" << title << "</summary><pre>";
     if (!file.found)
         out << "File not found...";
-    for (std::size_t i = 0; i < file.lines.size(); ++i)
-        out << (file.first_line + i) << "  " << escaped(file.lines[i]) << '\n';
+    std::size_t line = file.first_line;
+    for (std::size_t start = 0, end; (end = file.text.find('\n', start)) != string::npos;
+         start = end + 1)
+        out << line++ << "  " << escaped(file.text.substr(start, end - start)) << '\n';
     out << "</pre></details>\n";
 }
 
@@ -151,8 +153,8 @@ void write_html(const Inspection& inspection, std::ostream& out)
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
            "style-src 'unsafe-inline'\">"
            "<title>Ravelo inspection: "
-        << escaped(inspection.source) << "</title><style>" << page_style
-        << "</style></head><body>\n<h1>Ravelo inspection: " << escaped(inspection.source)
+        << html_escaped_utf8(inspection.source) << "</title><style>" << page_style
+        << "</style></head><body>\n<h1>Ravelo inspection: " << html_escaped_utf8(inspection.source)
         << "</h1>\n";
     if (!inspection.error.empty()) {
         out << "<p class=\"error\">" << escaped(inspection.error) << "</p></body></html>\n";
@@ -162,7 +164,7 @@ void write_html(const Inspection& inspection, std::ostream& out)
     out << "<table>\n";
     write_row(out, "Customer", report.customer.name + " <" + report.customer.email + ">");
     write_row(out, "Windows", windows_text(report.windows));
-    write_row(out, "Install path", trees_are_meaningful(report) ? report.install_path : "(none)");
+    write_row(out, "Install path", !install_folder(report).empty() ? report.install_path : "(none)");
     write_row(out, "Release", report.files.release.value_or("(no manifest)"));
     out << "</table>\n<h2>Findings</h2>\n";
     if (inspection.findings.empty())
