@@ -133,6 +133,7 @@ TEST(DirectoryInventory, FilesNamedLikeDevicesAreListedButNotOpened)
     } cases[] = {
         {"aux.ini", true},     {"NUL.txt", true},    {"con", true},
         {"Com1.log", true},    {"lpt9", true},       {"prn.tar.gz", true},
+        {"nul .txt", true},    {"Aux  .ini", true},  {"com1 .log", true},
         {"com10.txt", false},  {"lpt0.txt", false},  {"console.txt", false},
         {"auxiliary", false},  {"nul_file", false},
     };

@@ -104,6 +104,24 @@ TEST_P(FileDigests, WaitingFilesStayFew)
     EXPECT_EQ(result.texts[0], std::make_pair(std::string("big"), reference_digest(big)));
 }
 
+// Files whose first reads leave one lane exactly one block ahead of the
+// others: that lane holds 64 bytes while its file goes on.
+TEST_P(FileDigests, ALaneHoldingOneWholeBlockReadsOn)
+{
+    const std::size_t buffer = file_digest_queue::lane_buffer_size;
+    const std::vector<std::size_t> sizes = {buffer + 1000, buffer - 64, buffer - 64, buffer - 64};
+    std::vector<std::pair<std::string, std::string>> expected;
+    handed_over result;
+    file_digest_queue files(GetParam(), std::ref(result));
+    for (std::size_t size : sizes) {
+        const std::string path = make_file(size);
+        expected.emplace_back(std::to_string(size), reference_digest(path));
+        files.add_file(std::to_string(size), path);
+    }
+    files.finish();
+    EXPECT_EQ(result.texts, expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, FileDigests,
                          testing::Values(md5_path::scalar, md5_path::sse2, md5_path::avx2), path_name);
 
