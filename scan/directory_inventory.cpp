@@ -37,6 +37,8 @@ bool is_dot_entry(const char* name)
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+bool basic_search_refused = false;
+
 // Starts a search over path's entries; INVALID_HANDLE_VALUE also when the
 // pattern does not fit its MAX_PATH buffer.
 HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
@@ -49,13 +51,16 @@ HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
     // Only the name and the attributes are read: the basic level leaves out
     // the short name, and a large fetch queries the folder with a larger
     // buffer.
-    HANDLE search = FindFirstFileExA(pattern_buffer, FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    // Windows XP and Vista know neither and refuse the call as a whole.
-    if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        search = FindFirstFileExA(pattern_buffer, FindExInfoStandard, &entry, FindExSearchNameMatch,
-                                  nullptr, 0);
-    return search;
+    if (!basic_search_refused) {
+        HANDLE search = FindFirstFileExA(pattern_buffer, FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        if (search != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER)
+            return search;
+        // Windows XP and Vista know neither and refuse the call as a whole,
+        // for every folder: they are not asked again.
+        basic_search_refused = true;
+    }
+    return FindFirstFileExA(pattern_buffer, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
 }
 
 void write_file_line(const std::string& label, const std::string& text)
@@ -133,6 +138,9 @@ void list_directory(const std::string& path, unsigned depth)
 void list_directory_flat(const std::string& path)
 {
     report_stream << "O " << path << "\\" << write_endl;
+    // A section that holds no more ends its listing.
+    if (!report_stream)
+        return;
     WIN32_FIND_DATAA entry;
     HANDLE search = start_search(path, entry);
     if (search == INVALID_HANDLE_VALUE) {
@@ -143,7 +151,7 @@ void list_directory_flat(const std::string& path)
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             queue_file(files, path, entry.cFileName, 1);
-    } while (FindNextFileA(search, &entry));
+    } while (report_stream && FindNextFileA(search, &entry));
     FindClose(search);
     files.finish();
 }

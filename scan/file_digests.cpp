@@ -72,9 +72,11 @@ void file_digest_queue::start_file(unsigned lane_index)
 {
     lane& lane = lanes[lane_index];
     // Shared for reading and writing, as msvcrt's fopen shares: a file the
-    // simulator holds open is still read.
-    lane.file = CreateFileA(entry_of(lane).path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // simulator holds open is still read. Shared for deletion too: an add-on
+    // updater may rename or delete a file while a lane holds it.
+    lane.file = CreateFileA(entry_of(lane).path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (lane.file == INVALID_HANDLE_VALUE) {
         entry_of(lane).text = cannot_read_file;
         entry_of(lane).done = true;

@@ -71,7 +71,7 @@ private:
     md5_path digest_path;
     unsigned lane_count;
     ready_function ready;
-    md5_lane_states states;
+    md5_lane_states states{}; // free lanes digest too; their results are not used
     std::vector<lane> lanes;
     unsigned busy_lanes = 0;
     std::deque<entry> entries;

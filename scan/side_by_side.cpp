@@ -45,9 +45,10 @@ void list_side_by_side_of(const char* windows_directory)
         write_cannot_open_winsxs();
         return;
     }
+    // A section that holds no more ends the search.
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             list_directory_flat(winsxs + "\\" + entry.cFileName);
-    } while (FindNextFileA(search, &entry));
+    } while (report_stream && FindNextFileA(search, &entry));
     FindClose(search);
 }

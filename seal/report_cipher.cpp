@@ -43,8 +43,34 @@ bool write_whole_file(const char* path, const unsigned char* bytes, std::size_t 
         bytes += put;
         length -= put;
     }
+    // After a power loss NTFS may keep a rename yet not the data still in
+    // the cache, putting zeros in the report's place; MOVEFILE_WRITE_THROUGH
+    // does not cover a rename within one volume.
+    written = written && FlushFileBuffers(file);
     const bool closed = CloseHandle(file);
     return written && closed;
+}
+
+// An antivirus scanner opens a freshly closed file for a moment, and Windows
+// refuses to rename or delete it meanwhile: a refusal is tried again a few
+// times after a short wait.
+template <typename Operation>
+bool try_patiently(Operation operation)
+{
+    const int tries = 5;
+    const DWORD wait_milliseconds = 100;
+    for (int attempt = 1;; ++attempt) {
+        if (operation())
+            return true;
+        if (attempt == tries)
+            return false;
+        Sleep(wait_milliseconds);
+    }
+}
+
+bool delete_patiently(const std::string& path)
+{
+    return try_patiently([&] { return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; });
 }
 
 } // namespace
@@ -78,17 +104,17 @@ bool seal_text(const std::string& text, const char* file_name)
 
     const std::string temporary_name = std::string(file_name) + ".tmp";
     if (!write_whole_file(temporary_name.c_str(), buffer.get(), padded_length)) {
-        DeleteFileA(temporary_name.c_str());
+        delete_patiently(temporary_name);
         return false;
     }
-    if (MoveFileExA(temporary_name.c_str(), file_name, MOVEFILE_REPLACE_EXISTING))
+    if (try_patiently([&] { return MoveFileExA(temporary_name.c_str(), file_name, MOVEFILE_REPLACE_EXISTING); }))
         return true;
     // A program holding the report open without sharing its deletion (a
     // viewer, an upload tool) makes Windows refuse the replacement, yet
-    // lets the file be rewritten in place.
-    const bool rewritten = write_whole_file(file_name, buffer.get(), padded_length);
-    DeleteFileA(temporary_name.c_str());
-    return rewritten;
+    // lets the file be rewritten in place. The bytes are in memory: the
+    // temporary copy goes first, since the rewrite may need its space.
+    delete_patiently(temporary_name);
+    return write_whole_file(file_name, buffer.get(), padded_length);
 }
 
 bool seal_report()

@@ -19,6 +19,7 @@
 #include <string>
 
 #ifndef _WIN32
+#include "platform/posix/call_counts.h"
 #include <sys/resource.h>
 #endif
 
@@ -40,17 +41,23 @@ void write_lines(std::size_t count, const std::string& line)
 
 TEST(BoundedSection, CutsAtTheLastWholeLineAndSaysSo)
 {
-    const std::string line(999, 'x');  // a thousand bytes with its line feed
+    // 16 MiB + 1 is 97 * 257 * 673: lines of 97 * 257 bytes end one byte
+    // past the limit, on the line feed.
+    const std::size_t one_past = 97 * 257;
     const struct {
         const char* what;
+        std::size_t line_size;  // with its line feed
         std::size_t lines;
         bool cut;
     } cases[] = {
-        {"well under the limit", 1000, false},
-        {"exactly at the limit", section_limit / 1000, false},
-        {"past the limit", section_limit / 1000 + 5000, true},
+        {"well under the limit", 1000, 1000, false},
+        {"the last whole line before the limit", 1000, section_limit / 1000, false},
+        {"past the limit", 1000, section_limit / 1000 + 5000, true},
+        {"ending exactly at the limit", 1024, section_limit / 1024, false},
+        {"the limit falling on a line feed", one_past, (section_limit + 1) / one_past, true},
     };
     for (const auto& c : cases) {
+        const std::string line(c.line_size - 1, 'x');
         reset_scan_state();
         report_stream << "before" << write_endl;
         write_bounded_section([&] { write_lines(c.lines, line); });
@@ -60,14 +67,14 @@ TEST(BoundedSection, CutsAtTheLastWholeLineAndSaysSo)
         EXPECT_EQ(text.substr(0, 7), "before\n") << c.what;
         EXPECT_EQ(text.substr(text.size() - 6), "after\n") << c.what;
         if (!c.cut) {
-            EXPECT_EQ(body.size(), c.lines * 1000) << c.what;
+            EXPECT_EQ(body.size(), c.lines * c.line_size) << c.what;
             continue;
         }
         ASSERT_GT(body.size(), limit_line.size()) << c.what;
         const std::string kept = body.substr(0, body.size() - limit_line.size());
         EXPECT_EQ(body.substr(kept.size()), limit_line) << c.what;
-        EXPECT_EQ(kept.size() % 1000, 0u) << c.what << ": only whole lines are kept";
-        EXPECT_GT(kept.size(), section_limit - 1000) << c.what;
+        EXPECT_EQ(kept.size() % c.line_size, 0u) << c.what << ": only whole lines are kept";
+        EXPECT_GT(kept.size(), section_limit - c.line_size) << c.what;
         EXPECT_LE(kept.size(), section_limit) << c.what;
     }
     reset_scan_state();
@@ -120,8 +127,12 @@ TEST(BoundedSection, AGigabyteConfigFileLeavesAWholeReport)
     setenv("XDG_CONFIG_HOME", (scratch.path() / "AppData").c_str(), 1);
     setenv("RAVELO_WINDOWS_DIR", "C:\\Windows", 1);
     reset_scan_state();
+    clear_call_counts();
     ASSERT_TRUE(run_scan());
     print_peak_memory("the scan of a 1 GiB fsx.cfg");
+    // The substitute reads 64 KiB at a time: once the section is full the
+    // copy stops reading, as it must for a log that keeps growing.
+    EXPECT_LE(call_counts()["read_some"], section_limit / (64 * 1024) + 2);
     std::string text;
     ASSERT_TRUE(decipher_report(read_file_bytes(report_file_name), text));
     const std::string rule(70, '-');

@@ -1,5 +1,6 @@
 #include "file_fixtures.h"
 #include "scan/directory_inventory.h"
+#include "scan/file_digests.h"
 #include "scan/report.h"
 #include "seal/md5.h"
 #include "test_support.h"
@@ -132,6 +133,7 @@ TEST(DirectoryInventory, FilesNamedLikeDevicesAreListedButNotOpened)
     } cases[] = {
         {"aux.ini", true},     {"NUL.txt", true},    {"con", true},
         {"Com1.log", true},    {"lpt9", true},       {"prn.tar.gz", true},
+        {"nul .txt", true},    {"Aux  .ini", true},  {"com1 .log", true},
         {"com10.txt", false},  {"lpt0.txt", false},  {"console.txt", false},
         {"auxiliary", false},  {"nul_file", false},
     };
@@ -238,7 +240,10 @@ TEST(DirectoryInventory, ListsAlikeOnWindowsBefore7)
     const std::string expected = "O a_dir\n" + file_line("g.txt", digest_of_file_g, 1) +
                                  file_line("b.txt", digest_of_file_f);
     search_as_before_windows_7(true);
+    clear_call_counts();
     EXPECT_EQ(tree_listing(scratch.path().string()), expected);
+    // The refusal is remembered: at most one refused call, not one a folder.
+    EXPECT_LE(call_counts()["FindFirstFileExA"], 2u + 1u);
     EXPECT_EQ(flat_listing(scratch.path().string()),
               "O " + scratch.path().string() + "\\\n" + file_line("b.txt", digest_of_file_f, 1));
     search_as_before_windows_7(false);
@@ -271,5 +276,35 @@ TEST(DirectoryInventory, AFailingSearchEndsThatDirectoryQuietly)
     fail_call(substitute_call::find_first_file, 2);
     EXPECT_EQ(tree_listing(scratch.path().string()), "O sub\n" + file_line("z.txt", digest_of_x));
     clear_call_failures();
+}
+#endif
+
+#ifndef _WIN32
+// Once a section holds no more, a listing opens no more files than those its
+// lanes and waiting line had already taken.
+TEST(DirectoryInventory, AFullSectionEndsEveryListing)
+{
+    ScratchDirectory scratch;
+    const std::string root = scratch.path().string();
+    for (int i = 0; i < 300; ++i)
+        write_file_bytes(scratch.path() / ("file " + std::to_string(i)), "x");
+    const struct {
+        const char* name;
+        void (*list)(const std::string& root);
+    } cases[] = {
+        {"tree", [](const std::string& root) { list_directory(root, 0); }},
+        {"flat", [](const std::string& root) { list_directory_flat(root); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_scan_state();
+        report_stream.bytes().limit_to(200);
+        clear_call_counts();
+        c.list(root);
+        EXPECT_FALSE(report_stream.good());
+        EXPECT_LE(call_counts()["CreateFileA"], max_md5_lanes + file_digest_queue::max_waiting_files);
+    }
+    report_stream.bytes().lift_limit();
+    reset_scan_state();
 }
 #endif

@@ -18,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -207,6 +209,7 @@ std::vector<Failure> failures()
         file("a file refused opening", Target::open, substitute_call::open_file),
         file("a read failing part-way", Target::read, substitute_call::read_file),
         file("WriteFile failing", Target::write, substitute_call::write_file),
+        file("FlushFileBuffers failing", Target::write, substitute_call::flush_file),
         file("MoveFileExA refused", Target::move, substitute_call::move_file),
     };
 }
@@ -389,5 +392,63 @@ TEST_F(FaultSweep, EveryFailureShowsWhereItHappenedAndNowhereElse)
     std::cout << "[  sweep   ] " << runs << " scans, " << injected << " failures injected, "
               << sections_lost << " sections lost\n";
     EXPECT_GT(injected, 1000u);
+}
+
+namespace {
+
+bool temporary_file_present_at_failure;
+void note_temporary_file(const std::string&)
+{
+    temporary_file_present_at_failure = std::filesystem::exists("Ravelo_Report.dat.tmp");
+}
+
+} // namespace
+
+// The earlier report cannot be replaced (every rename refused), and one more
+// call of the sealing fails. The rewrite in place empties the earlier report
+// first: from there on a failure leaves only part of the new one, so the
+// temporary file, whose space the rewrite may need, is gone before it.
+TEST_F(FaultSweep, ARefusedReplacementThenAnotherFailureLosesNoMoreThanTheRewrite)
+{
+    const struct {
+        const char* name;
+        substitute_call call;
+        unsigned nth;
+        bool written, earlier_kept, in_place;
+    } cases[] = {
+        {"the temporary file's write failing", substitute_call::write_file, 1, false, true, false},
+        {"the temporary file's flush failing", substitute_call::flush_file, 1, false, true, false},
+        {"its deletion refused once", substitute_call::delete_file, 1, true, false, false},
+        {"the rewrite's open refused", substitute_call::open_file, 2, false, true, true},
+        {"the rewrite's write failing", substitute_call::write_file, 2, false, false, true},
+        {"the rewrite's flush failing", substitute_call::flush_file, 2, false, false, true},
+    };
+    bool written = false;
+    const std::string text = scan(written);
+    ASSERT_TRUE(written);
+    const std::string sealed = read_file_bytes(scratch.path() / report_file_name);
+    watch_injected_failures(note_temporary_file);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_file_bytes(scratch.path() / report_file_name, earlier_report);
+        clear_call_failures();
+        fail_call(substitute_call::move_file, 1, UINT_MAX);
+        fail_call(c.call, c.nth);
+        EXPECT_EQ(seal_report(), c.written);
+        EXPECT_GE(calls_made(c.call), c.nth) << "the call meant to fail was made";
+        clear_call_failures();
+        const std::string file = read_file_bytes(scratch.path() / report_file_name);
+        EXPECT_FALSE(std::filesystem::exists(scratch.file("Ravelo_Report.dat.tmp")));
+        if (c.written) {
+            EXPECT_TRUE(file == sealed) << "the new report";
+        } else if (c.earlier_kept) {
+            EXPECT_TRUE(file == earlier_report) << "the earlier report";
+        } else {
+            EXPECT_TRUE(sealed.compare(0, file.size(), file) == 0) << "part of the new report";
+        }
+        if (c.in_place) {
+            EXPECT_FALSE(temporary_file_present_at_failure) << "the temporary file gone before the rewrite";
+        }
+    }
 }
 #endif

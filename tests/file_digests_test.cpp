@@ -104,6 +104,24 @@ TEST_P(FileDigests, WaitingFilesStayFew)
     EXPECT_EQ(result.texts[0], std::make_pair(std::string("big"), reference_digest(big)));
 }
 
+// Files whose first reads leave one lane exactly one block ahead of the
+// others: that lane holds 64 bytes while its file goes on.
+TEST_P(FileDigests, ALaneHoldingOneWholeBlockReadsOn)
+{
+    const std::size_t buffer = file_digest_queue::lane_buffer_size;
+    const std::vector<std::size_t> sizes = {buffer + 1000, buffer - 64, buffer - 64, buffer - 64};
+    std::vector<std::pair<std::string, std::string>> expected;
+    handed_over result;
+    file_digest_queue files(GetParam(), std::ref(result));
+    for (std::size_t size : sizes) {
+        const std::string path = make_file(size);
+        expected.emplace_back(std::to_string(size), reference_digest(path));
+        files.add_file(std::to_string(size), path);
+    }
+    files.finish();
+    EXPECT_EQ(result.texts, expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, FileDigests,
                          testing::Values(md5_path::scalar, md5_path::sse2, md5_path::avx2), path_name);
 
@@ -125,5 +143,30 @@ TEST(FileDigestQueue, ReadsAFileOpenForWritingElsewhere)
     CloseHandle(writer);
     EXPECT_EQ(result.texts, (std::vector<std::pair<std::string, std::string>>{
                                 {"log", "9dd4e461268c8034f5c8564e155c67a6"}}));
+}
+
+// An add-on updater may rename or delete a file while a lane holds it open.
+TEST(FileDigestQueue, AFileOpenInALaneCanBeRenamedAndDeleted)
+{
+    ScratchDirectory scratch;
+    const std::string path = scratch.file("gauge.dll");
+    const std::string content(3 * file_digest_queue::lane_buffer_size, 'g');
+    write_file_bytes(path, content);
+    handed_over result;
+    // Two lanes at least, so that the file waits open for the next one.
+    const md5_path lanes = md5_path_available(md5_path::sse2) ? md5_path::sse2 : md5_path::scalar;
+    if (md5_lane_count(lanes) == 1)
+        GTEST_SKIP() << "no path with several lanes here";
+    file_digest_queue files(lanes, std::ref(result));
+    files.add_file("gauge", path);
+    ASSERT_TRUE(result.texts.empty()) << "the file is still being read";
+    EXPECT_TRUE(MoveFileExA(path.c_str(), scratch.file("gauge.old").c_str(), 0)) << GetLastError();
+    EXPECT_TRUE(DeleteFileA(scratch.file("gauge.old").c_str())) << GetLastError();
+    files.finish();
+    MD5 digest;
+    digest.update(reinterpret_cast<const unsigned char*>(content.data()),
+                  static_cast<std::uint32_t>(content.size()));
+    digest.finalize();
+    EXPECT_EQ(result.texts, (std::vector<std::pair<std::string, std::string>>{{"gauge", digest.hex_digest()}}));
 }
 #endif

@@ -3,6 +3,7 @@
 // both platforms where they can be, and by each platform's own means where
 // they cannot.
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -226,11 +227,11 @@ public:
     bool in_force() const { return true; }
 };
 
-// The substitute's next MoveFileExA refuses, as Windows does while another
-// program holds the target open without sharing its deletion.
+// The substitute's MoveFileExA refuses while this lives, as Windows does
+// while another program holds the target open without sharing its deletion.
 class replacement_refused {
 public:
-    explicit replacement_refused(const std::string&) { fail_call(substitute_call::move_file, 1); }
+    explicit replacement_refused(const std::string&) { fail_call(substitute_call::move_file, 1, UINT_MAX); }
     ~replacement_refused() { clear_call_failures(); }
     replacement_refused(const replacement_refused&) = delete;
     replacement_refused& operator=(const replacement_refused&) = delete;

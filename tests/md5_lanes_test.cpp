@@ -35,7 +35,7 @@ std::vector<std::string> digests_in_lanes(md5_path path, const std::vector<std::
 {
     std::vector<std::size_t> done(messages.size(), 0);
     std::vector<std::string> digests(messages.size());
-    md5_lane_states states;
+    md5_lane_states states{};
     for (unsigned lane = 0; lane < messages.size(); ++lane)
         start_md5_lane(states, lane);
     for (;;) {

@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #ifndef _WIN32
+#include "platform/posix/call_counts.h"
+#include <climits>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -244,5 +247,67 @@ TEST(Sealing, ReportsFailureInAReadOnlyDirectory)
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write was reported as done; 2: could not drop root";
     EXPECT_EQ(read_file_bytes(file), earlier);
     EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+#endif
+
+#ifndef _WIN32
+// After a power loss soon after a scan, NTFS may keep the rename but not the
+// data still in the cache: each written file is flushed before it is closed.
+TEST(Sealing, FlushesEveryFileItWritesBeforeClosingIt)
+{
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "rewritten in place" : "renamed");
+        ScratchDirectory scratch;
+        const std::string file = scratch.file("Ravelo_Report.dat");
+        ASSERT_TRUE(seal_text("earlier\n", file.c_str()));
+        clear_call_counts();
+        if (refused)
+            fail_call(substitute_call::move_file, 1, UINT_MAX);
+        EXPECT_TRUE(seal_text("newer\n", file.c_str()));
+        clear_call_failures();
+        std::map<std::string, unsigned long long> counts = call_counts();
+        EXPECT_EQ(counts["FlushFileBuffers"], refused ? 2u : 1u);
+        EXPECT_EQ(counts["CloseHandle unflushed"], 0u);
+    }
+}
+
+// A scanner that holds the fresh temporary file for a moment makes both its
+// rename and its deletion fail; each is tried again after a short wait.
+TEST(Sealing, TriesARefusedRenameAgainAndLeavesNoTemporaryFile)
+{
+    const struct {
+        const char* name;
+        unsigned refused_renames, refused_deletes;
+        bool rewritten;
+    } cases[] = {
+        {"the first rename refused", 1, 0, false},
+        {"every rename refused", UINT_MAX, 0, true},
+        {"every rename and the first delete refused", UINT_MAX, 1, true},
+        {"every rename and two deletes refused", UINT_MAX, 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDirectory scratch;
+        const std::string file = scratch.file("Ravelo_Report.dat");
+        ASSERT_TRUE(seal_text("earlier report, quite long\n", file.c_str()));
+        clear_call_counts();
+        clear_call_failures();
+        fail_call(substitute_call::move_file, 1, c.refused_renames);
+        fail_call(substitute_call::delete_file, 1, c.refused_deletes);
+        EXPECT_TRUE(seal_text("newer\n", file.c_str()));
+        const unsigned renames = calls_made(substitute_call::move_file);
+        clear_call_failures();
+        std::map<std::string, unsigned long long> counts = call_counts();
+        EXPECT_FALSE(fs::exists(file + ".tmp"));
+        EXPECT_EQ(counts["CreateFileA"], c.rewritten ? 2u : 1u) << "the file rewritten in place";
+        EXPECT_GT(renames, 1u);
+        EXPECT_GE(counts["Sleep"], renames - 1) << "a wait before each new try";
+        if (!c.rewritten) {
+            EXPECT_EQ(renames, 2u);
+        }
+        std::string plain;
+        ASSERT_TRUE(decipher_report(read_file_bytes(file), plain));
+        EXPECT_EQ(plain, "newer\n");
+    }
 }
 #endif

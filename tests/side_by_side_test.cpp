@@ -1,13 +1,19 @@
 #include "file_fixtures.h"
 #include "platform/win32.h"
+#include "scan/file_digests.h"
 #include "scan/report.h"
 #include "scan/side_by_side.h"
 #include "test_support.h"
+
+#ifndef _WIN32
+#include "platform/posix/call_counts.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -113,6 +119,30 @@ TEST(SideBySide, ThePatternMayHaveUpTo259Characters)
         EXPECT_EQ(listing_of(windows), pattern_length == 259 ? searched : labels(windows) + cannot_open_winsxs)
             << pattern_length << " characters";
     }
+}
+
+// Once the section holds no more, neither the search of assemblies nor the
+// listing of their files goes on.
+TEST(SideBySide, AFullSectionEndsTheListing)
+{
+    ScratchDirectory scratch;
+    const unsigned assemblies = 50;
+    for (unsigned i = 0; i < assemblies; ++i)
+        for (const char* file : {"a.dll", "b.dll", "c.dll"}) {
+            const fs::path folder = scratch.path() / "winsxs" / ("x86_microsoft.assembly_" + std::to_string(i));
+            fs::create_directories(folder);
+            write_file_bytes(folder / file, "x");
+        }
+    reset_scan_state();
+    report_stream.bytes().limit_to(400);
+    clear_call_counts();
+    list_side_by_side_of(scratch.path().string().c_str());
+    std::map<std::string, unsigned long long> counts = call_counts();
+    EXPECT_FALSE(report_stream.good());
+    EXPECT_LE(counts["CreateFileA"], max_md5_lanes + file_digest_queue::max_waiting_files);
+    EXPECT_LT(counts["FindNextFileA"], assemblies);
+    report_stream.bytes().lift_limit();
+    reset_scan_state();
 }
 
 TEST(SideBySide, NoWindowsDirectoryMeansNoSearch)

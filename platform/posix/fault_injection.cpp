@@ -3,15 +3,17 @@
 namespace {
 
 unsigned countdown[static_cast<int>(substitute_call::count)];
+unsigned failures_left[static_cast<int>(substitute_call::count)];
 unsigned made[static_cast<int>(substitute_call::count)];
 bool index_zero = false;
 void (*failure_watcher)(const std::string&) = nullptr;
 
 } // namespace
 
-void fail_call(substitute_call call, unsigned nth)
+void fail_call(substitute_call call, unsigned nth, unsigned times)
 {
-    countdown[static_cast<int>(call)] = nth;
+    countdown[static_cast<int>(call)] = times > 0 ? nth : 0;
+    failures_left[static_cast<int>(call)] = times;
 }
 
 void clear_call_failures()
@@ -34,6 +36,8 @@ bool call_fails(substitute_call call)
     unsigned& left = countdown[static_cast<int>(call)];
     if (left == 0 || --left != 0)
         return false;
+    if (--failures_left[static_cast<int>(call)] > 0)
+        left = 1;
     note_injected_failure();
     return true;
 }

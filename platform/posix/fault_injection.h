@@ -11,12 +11,14 @@ enum class substitute_call {
     move_file,        // MoveFileExA: FALSE, as when another program holds
                       // the target open without sharing its deletion
     write_file,       // WriteFile: FALSE, as on a full disk
+    flush_file,       // FlushFileBuffers: FALSE, as when the disk fails
+    delete_file,      // DeleteFileA: FALSE, as while a scanner holds the file
     count
 };
 
 // Makes the nth call of that kind from now on fail (1: the very next one),
-// and only that call. 0 disarms it.
-void fail_call(substitute_call call, unsigned nth);
+// and the times - 1 calls after it. 0 disarms it.
+void fail_call(substitute_call call, unsigned nth, unsigned times = 1);
 // Disarms every armed failure and sets the call counts to 0.
 void clear_call_failures();
 // How many calls of that kind were made since clear_call_failures.

@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <cstdio>
+#include <chrono>
 #include <cstring>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -17,6 +19,7 @@ namespace {
 // What a file handle of the substitute points to.
 struct open_file {
     int descriptor;
+    bool unflushed = false;
 };
 
 bool parent_is_directory(const std::string& path)
@@ -71,7 +74,16 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags)
 
 BOOL DeleteFileA(LPCSTR path)
 {
-    return unlink(posix_path(path).c_str()) == 0;
+    count_call(__func__);
+    if (call_fails(substitute_call::delete_file)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    if (unlink(posix_path(path).c_str()) != 0) {
+        SetLastError(windows_error(errno, path));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
@@ -132,6 +144,22 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERL
         return FALSE;
     }
     *written = static_cast<DWORD>(put);
+    static_cast<open_file*>(file)->unflushed = true;
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file)
+{
+    count_call(__func__);
+    if (file == INVALID_HANDLE_VALUE || !file) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (call_fails(substitute_call::flush_file) || fsync(static_cast<open_file*>(file)->descriptor) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    static_cast<open_file*>(file)->unflushed = false;
     return TRUE;
 }
 
@@ -143,7 +171,15 @@ BOOL CloseHandle(HANDLE file)
         return FALSE;
     }
     auto* opened = static_cast<open_file*>(file);
+    if (opened->unflushed)
+        count_call("CloseHandle unflushed");
     close(opened->descriptor);
     delete opened;
     return TRUE;
+}
+
+void Sleep(DWORD milliseconds)
+{
+    count_call(__func__);
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

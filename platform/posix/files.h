@@ -23,7 +23,9 @@ typedef OVERLAPPED* LPOVERLAPPED;
 // refuse (fault_injection.h), as Windows does while another program holds
 // the target open without sharing its deletion.
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags);
-// Nonzero when the file was removed.
+// Nonzero when the file was removed; otherwise the last error tells why
+// (ERROR_FILE_NOT_FOUND when there was none). Tests can make it refuse, as
+// Windows does while a scanner holds the file.
 BOOL DeleteFileA(LPCSTR path);
 
 // Opens an existing regular file for reading (GENERIC_READ, OPEN_EXISTING),
@@ -43,5 +45,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED
 // Writes up to size bytes at the file's position, synchronously; *written
 // tells how many. FALSE with the last error set when the write fails.
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
-// Closes a handle from CreateFileA.
+// Writes the file's data through to the disk (fsync). FALSE with the last
+// error set when that fails, or when tests make it fail.
+BOOL FlushFileBuffers(HANDLE file);
+// Closes a handle from CreateFileA. A close of a file written since its last
+// flush is counted as "CloseHandle unflushed" (call_counts.h), so tests can
+// tell that data was flushed before its file was closed.
 BOOL CloseHandle(HANDLE file);
+
+// Waits that many milliseconds.
+void Sleep(DWORD milliseconds);
