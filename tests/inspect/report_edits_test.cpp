@@ -181,8 +181,9 @@ void check_findings(const std::vector<std::string>& rules, const Case& c)
         EXPECT_TRUE(found(rules, rule)) << rule << " did not fire";
     for (const char* rule : c.must_not)
         EXPECT_FALSE(found(rules, rule)) << rule << " fired";
-    if (c.only)
+    if (c.only) {
         EXPECT_EQ(rules.size(), c.must.size()) << testing::PrintToString(rules);
+    }
 }
 
 TEST(ReportEdits, EachGivesTheFindingsItMustAndNoneItMustNot)
@@ -192,8 +193,9 @@ TEST(ReportEdits, EachGivesTheFindingsItMustAndNoneItMustNot)
         SCOPED_TRACE(c.name);
         const Inspection inspection = inspect_text(c.name, edited(clean, c.edits));
         check_findings(rules_found(inspection), c);
-        if (c.evidence)
+        if (c.evidence) {
             EXPECT_TRUE(has_evidence(inspection, c.evidence)) << c.evidence;
+        }
     }
 }
 
