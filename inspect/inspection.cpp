@@ -1,6 +1,7 @@
 #include "inspection.h"
 
 #include "manifest.h"
+#include "redaction.h"
 #include "report_parser.h"
 #include "rules.h"
 #include "../tools/report_decipher.h"
@@ -44,20 +45,33 @@ bool read_bounded(const std::string& path, std::string& bytes, std::string& erro
     return true;
 }
 
+bool plain_text(const std::string& bytes, std::string& text, std::string& error)
+{
+    if (is_plain_report(bytes)) {
+        text = bytes;
+        return true;
+    }
+    if (decipher_report(bytes, text))
+        return true;
+    error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
+            " bytes) is not a whole number of 8-byte blocks";
+    return false;
+}
+
 } // namespace
 
 Inspection inspect_bytes(const std::string& source, const std::string& bytes,
-                         const Config& config)
+                         const Config& config, bool redact)
 {
     Inspection inspection;
     inspection.source = source;
     std::string text;
-    if (is_plain_report(bytes)) {
-        text = bytes;
-    } else if (!decipher_report(bytes, text)) {
-        inspection.error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
-                           " bytes) is not a whole number of 8-byte blocks";
+    if (!plain_text(bytes, text, inspection.error))
         return inspection;
+    if (redact) {
+        const PersonalData data = find_personal_data(text);
+        text = redacted_report(text, data);
+        inspection.source = redacted_text(source, data);
     }
     inspection.report = parse_report(text);
     inspection.report.files = audit_files(inspection.report, config);
@@ -65,7 +79,7 @@ Inspection inspect_bytes(const std::string& source, const std::string& bytes,
     return inspection;
 }
 
-Inspection inspect_file(const std::string& path, const Config& config)
+Inspection inspect_file(const std::string& path, const Config& config, bool redact)
 {
     std::string bytes, error;
     if (!read_bounded(path, bytes, error)) {
@@ -74,7 +88,13 @@ Inspection inspect_file(const std::string& path, const Config& config)
         inspection.error = error;
         return inspection;
     }
-    return inspect_bytes(path, bytes, config);
+    return inspect_bytes(path, bytes, config, redact);
+}
+
+bool read_report_text(const std::string& path, std::string& text, std::string& error)
+{
+    std::string bytes;
+    return read_bounded(path, bytes, error) && plain_text(bytes, text, error);
 }
 
 bool inspection_failed(const Inspection& inspection)
