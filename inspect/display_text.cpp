@@ -43,6 +43,37 @@ void append_hex_escape(std::string& out, unsigned char byte)
     out += digits[byte & 15];
 }
 
+// Most report text is plain ASCII, which every form shows as it is.
+bool is_plain_ascii(std::string_view text)
+{
+    for (unsigned char byte : text)
+        if (byte < 0x20 || byte >= 0x7F)
+            return false;
+    return true;
+}
+
+// Plain ASCII without a character that HTML gives a meaning: a table, as
+// every byte of a page passes through it.
+struct PlainHtmlBytes {
+    bool plain[256] = {};
+    PlainHtmlBytes()
+    {
+        for (int byte = 0x20; byte < 0x7F; ++byte)
+            plain[byte] = true;
+        for (unsigned char special : {'&', '<', '>', '"', '\''})
+            plain[special] = false;
+    }
+};
+const PlainHtmlBytes plain_html_bytes;
+
+bool is_plain_html(std::string_view text)
+{
+    for (unsigned char byte : text)
+        if (!plain_html_bytes.plain[byte])
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::string to_utf8(std::string_view ansi)
@@ -56,6 +87,8 @@ std::string to_utf8(std::string_view ansi)
 
 std::string printable(std::string_view ansi)
 {
+    if (is_plain_ascii(ansi))
+        return std::string(ansi);
     std::string out;
     out.reserve(ansi.size());
     for (unsigned char byte : ansi) {
@@ -70,6 +103,8 @@ std::string printable(std::string_view ansi)
 
 std::string html_escaped(std::string_view ansi)
 {
+    if (is_plain_html(ansi))
+        return std::string(ansi);
     std::string out;
     for (char c : printable(ansi)) {
         switch (c) {
@@ -82,4 +117,12 @@ std::string html_escaped(std::string_view ansi)
         }
     }
     return out;
+}
+
+void append_html_escaped(std::string& out, std::string_view ansi)
+{
+    if (is_plain_html(ansi))
+        out.append(ansi);
+    else
+        out += html_escaped(ansi);
 }

@@ -13,3 +13,7 @@ std::string printable(std::string_view ansi);
 
 // printable, then the five characters that HTML gives a meaning escaped.
 std::string html_escaped(std::string_view ansi);
+
+// html_escaped, appended to out: long pages are built without a string per
+// piece.
+void append_html_escaped(std::string& out, std::string_view ansi);
