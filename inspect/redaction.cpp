@@ -32,6 +32,10 @@ const std::string_view entry_marks[] = {". ", "O ", "-> "};
 // Profile folders every Windows has, which name nobody.
 const std::string_view shared_profiles[] = {"public", "default", "default user", "all users"};
 
+// A machine has a few profiles; a report naming more is made to slow the
+// search down, and past these the names are left.
+const std::size_t most_user_names = 8;
+
 // Shorter texts are replaced only as whole words: "Al" must not eat "Alt".
 const std::size_t shortest_free_match = 3;
 const std::size_t digest_length = 32;
@@ -81,10 +85,17 @@ bool matches_at(std::string_view text, const std::string& lower, std::size_t at,
 // Left to right, the longest pattern first where several match.
 std::string replace_patterns(std::string_view text, const std::vector<Pattern>& patterns)
 {
+    bool starts[256] = {};
+    for (const Pattern& pattern : patterns)
+        starts[static_cast<unsigned char>(pattern.folded_text[0])] = true;
     const std::string lower = folded(text);
     std::string out;
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size();) {
+        if (!starts[static_cast<unsigned char>(lower[i])]) {
+            ++i;
+            continue;
+        }
         const auto hit = std::find_if(patterns.begin(), patterns.end(), [&](const Pattern& p) {
             return matches_at(text, lower, i, p);
         });
@@ -232,6 +243,8 @@ std::vector<std::string> profile_user_names(std::string_view text)
             if (std::none_of(names.begin(), names.end(),
                              [&](const std::string& n) { return folded(n) == key; }))
                 names.push_back(name);
+            if (names.size() == most_user_names)
+                return names;
         }
     return names;
 }

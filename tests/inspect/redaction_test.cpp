@@ -152,3 +152,21 @@ TEST(Redaction, TheInspectionsSourceLosesTheNamesToo)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Redaction, AReportOfManyProfilesCannotSlowTheSearchWithoutBound)
+{
+    std::string text = fixture_report("clean.txt");
+    const std::string main_section = "[Main]\n";
+    std::string paths;
+    for (int i = 0; i < 20000; ++i)
+        paths += "Recent" + std::to_string(i) + "=C:\\Users\\user" + std::to_string(i) + "\\x\n";
+    text.insert(text.find(main_section) + main_section.size(), paths);
+    EXPECT_EQ(profile_user_names(text).size(), 8u);
+    const std::string redacted = redacted_report(text, find_personal_data(text));
+    EXPECT_EQ(std::count(redacted.begin(), redacted.end(), '\n'),
+              std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
