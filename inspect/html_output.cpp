@@ -87,9 +87,14 @@ void write_audited_tree(const Report& report, std::ostream& out)
         << " files)</summary><table><tr><th>status</th><th>path</th><th>digest</th>"
            "<th>shipped</th></tr>\n";
     string rows;
+    rows.reserve(report.files.files.size() * 160);
     for (const AuditedFile& file : report.files.files) {
         const char* status = status_class(file.status);
-        rows += string("<tr class=\"") + status + "\"><td>" + status + "</td><td>";
+        rows += "<tr class=\"";
+        rows += status;
+        rows += "\"><td>";
+        rows += status;
+        rows += "</td><td>";
         append_html_escaped(rows, file.path);
         rows += "</td><td><code>";
         append_html_escaped(rows, file.digest.value_or(""));
@@ -157,6 +162,7 @@ void write_registry(const RegistrySection& section, std::ostream& out)
     out << "<details><summary>" << section.root << " (" << section.keys.size()
         << " keys)</summary><pre>";
     string text;
+    text.reserve(section.keys.size() * 160);
     for (const RegistryKey& key : section.keys) {
         const std::size_t indent = 2 * std::min(key.level, 40u);
         text.append(indent, ' ');
