@@ -2,7 +2,10 @@
 // "ravelo-inspect --summary --json" does, on one thread and then on two,
 // and prints reports per second and MB/s for both; then builds their
 // overview on one thread, and prints the peak memory of ravelo-inspect
-// making the overview of 1,000 and of 10,000 reports.
+// making the summary and the overview of 1,000 and of 10,000 reports. Then
+// hostile reports (a dll.xml copy of megabytes of entries, millions of
+// empty lines), each in a child process, with the time and the peak memory
+// they take; with the argument "hostile", only those.
 #include "batch.h"
 #include "inspection.h"
 #include "outputs.h"
@@ -10,7 +13,6 @@
 #include "seal/report_cipher.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <fstream>
 
 #include <chrono>
@@ -20,6 +22,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -263,17 +267,80 @@ void print_peak_memory(const Corpus& corpus)
     }
 }
 
+// The small report with its dll.xml copy replaced by copy.
+std::string with_dll_xml(const std::string& report, const std::string& copy)
+{
+    const std::string rule(70, '-');
+    const std::size_t begin = report.find(rule, report.find("** dll.xml test")) + rule.size() + 1;
+    const std::size_t end = report.find("\n" + rule + "\nEnd of dll.xml", begin) + 1;
+    return std::string(report).replace(begin, end - begin, copy);
+}
+
+std::string dll_xml_of_entries(std::size_t bytes)
+{
+    std::string copy = "<?xml version=\"1.0\"?>\n<SimBase.Document Type=\"Launch\">\n";
+    for (int k = 0; copy.size() < bytes; ++k)
+        copy += "  <Launch.Addon>\n    <Name>Add-on " + std::to_string(k) +
+                "</Name>\n    <Path>Modules\\Addon" + std::to_string(k) +
+                ".dll</Path>\n  </Launch.Addon>\n";
+    return copy + "</SimBase.Document>\n\n";
+}
+
+struct Hostile {
+    std::string name;
+    std::string text;
+};
+
+// Inspects the text in a child process, so that its peak memory is its own.
+void run_hostile(const Hostile& hostile, const Config& config)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const Inspection inspection = inspect_bytes(hostile.name, hostile.text, config);
+        std::ostringstream out;
+        write_summary_json(inspection, out);
+        _exit(out.str().empty() ? 1 : 0);
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(child, &status, 0, &usage);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf("%-44s %7.1f MiB in %6.2f s, peak %7.1f MiB (%s)\n", hostile.name.c_str(),
+                hostile.text.size() / 1048576.0, took.count(), usage.ru_maxrss / 1024.0,
+                WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "inspected" : "FAILED");
+}
+
+void run_hostile_reports(const Config& config)
+{
+    std::mt19937 random(7);
+    const std::string small = generate_report(random, 50 * 1024);
+    std::printf("hostile reports (a small report grown in one part; one child process each):\n");
+    for (std::size_t mib : {1, 4, 16})
+        run_hostile({"dll.xml of " + std::to_string(mib) + " MiB of entries",
+                     with_dll_xml(small, dll_xml_of_entries(mib << 20))},
+                    config);
+    run_hostile({"dll.xml of 64 MiB of line feeds", with_dll_xml(small, std::string(64 << 20, '\n'))},
+                config);
+    run_hostile({"64 MiB of line feeds after the report", small + std::string(64 << 20, '\n')},
+                config);
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    Corpus corpus = write_corpus();
-    std::printf("%d sealed reports, %.1f MB in all, in %s\n", report_count, corpus.bytes / 1e6,
-                corpus.folder.c_str());
     Config config;
     config.module = "Modules\\VokPanel.dll";
     config.simconnect = {"10.0.61259.0"};
     config.vc_runtimes = {"vc80.crt"};
+    if (argc > 1 && std::string(argv[1]) == "hostile") {
+        run_hostile_reports(config);
+        return 0;
+    }
+    Corpus corpus = write_corpus();
+    std::printf("%d sealed reports, %.1f MB in all, in %s\n", report_count, corpus.bytes / 1e6,
+                corpus.folder.c_str());
     int status = 0;
     try {
         run(corpus, config, 1);  // warms the page cache and the allocator
@@ -293,5 +360,6 @@ int main()
         status = 1;
     }
     fs::remove_all(corpus.folder);
+    run_hostile_reports(config);
     return status;
 }

@@ -1,6 +1,7 @@
 #include "config.h"
 
 #include "manifest.h"
+#include "text_encoding.h"
 
 #include <toml++/toml.h>
 
@@ -73,6 +74,8 @@ bool load_config(const std::string& path, Config& config, std::string& error)
         error = path + ": " + error;
         return false;
     }
+    config.addon_name = ansi_from_maker_text(config.addon_name);
+    config.module = ansi_from_maker_text(config.module);
     if (manifests.empty())
         return true;
     const fs::path folder = fs::path(path).parent_path() / manifests;
@@ -95,7 +98,7 @@ bool load_manifests(const std::string& folder, std::vector<Manifest>& manifests,
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         Manifest manifest;
-        manifest.release = file.stem().string();
+        manifest.release = ansi_from_maker_text(file.stem().string());
         if (!read_manifest(file.string(), manifest, error))
             return false;
         manifests.push_back(std::move(manifest));

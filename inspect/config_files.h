@@ -1,6 +1,7 @@
 #pragma once
 #include "report_model.h"
 
+#include <string>
 #include <string_view>
 
 // dll.xml as an XML document: whether it is well-formed (and where it is
@@ -12,5 +13,10 @@ DllXml read_dll_xml(const EchoedFile& file);
 // occur twice kept as they stand.
 FsxCfg read_fsx_cfg(const EchoedFile& file);
 
-// ASCII case-insensitive equality, as Windows compares paths and names.
+// Case folded as Windows compares paths and names: A to Z and the
+// Windows-1252 letters that have a lower-case form.
+char fold_case(char c);
+std::string folded_text(std::string_view text);
+
+// Equality without regard to case, as above.
 bool same_text(std::string_view a, std::string_view b);

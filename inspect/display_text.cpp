@@ -1,33 +1,12 @@
 #include "display_text.h"
 
-namespace {
+#include "text_encoding.h"
 
-// Windows-1252 at 0x80 to 0x9F; the five unassigned bytes keep their C1
-// code points, as Windows itself maps them.
-const char16_t windows_1252_high[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+namespace {
 
 char32_t code_point(unsigned char byte)
 {
-    return byte >= 0x80 && byte < 0xA0 ? windows_1252_high[byte - 0x80] : byte;
-}
-
-void append_utf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    return windows_1252_code_point(byte);
 }
 
 bool is_control(char32_t c)
@@ -101,12 +80,29 @@ std::string printable(std::string_view ansi)
     return out;
 }
 
-std::string html_escaped(std::string_view ansi)
+std::string printable_utf8(std::string_view utf8)
 {
-    if (is_plain_html(ansi))
-        return std::string(ansi);
     std::string out;
-    for (char c : printable(ansi)) {
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t start = pos;
+        bool valid;
+        const char32_t c = next_code_point(utf8, pos, valid);
+        if (!valid || is_control(c))
+            for (std::size_t k = start; k < pos; ++k)
+                append_hex_escape(out, static_cast<unsigned char>(utf8[k]));
+        else
+            out.append(utf8.substr(start, pos - start));
+    }
+    return out;
+}
+
+namespace {
+
+std::string markup_escaped(const std::string& printed)
+{
+    std::string out;
+    for (char c : printed) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
@@ -119,10 +115,24 @@ std::string html_escaped(std::string_view ansi)
     return out;
 }
 
+} // namespace
+
+std::string html_escaped(std::string_view ansi)
+{
+    if (is_plain_html(ansi))
+        return std::string(ansi);
+    return markup_escaped(printable(ansi));
+}
+
 void append_html_escaped(std::string& out, std::string_view ansi)
 {
     if (is_plain_html(ansi))
         out.append(ansi);
     else
         out += html_escaped(ansi);
+}
+
+std::string html_escaped_utf8(std::string_view utf8)
+{
+    return markup_escaped(printable_utf8(utf8));
 }

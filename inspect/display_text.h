@@ -11,8 +11,13 @@ std::string to_utf8(std::string_view ansi);
 // terminal or break a line or a tab-separated column.
 std::string printable(std::string_view ansi);
 
+// The same for text that is already UTF-8 (file names from the command
+// line): control characters and bytes that are no UTF-8 shown as \xNN.
+std::string printable_utf8(std::string_view utf8);
+
 // printable, then the five characters that HTML gives a meaning escaped.
 std::string html_escaped(std::string_view ansi);
+std::string html_escaped_utf8(std::string_view utf8);
 
 // html_escaped, appended to out: long pages are built without a string per
 // piece.

@@ -1,5 +1,6 @@
 #include "report_lines.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -57,7 +58,8 @@ std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile&
         note_cut_short(report, copied, lines[copied]);
         file.complete = false;
     }
-    file.lines.assign(lines.begin() + i, lines.begin() + copied);
+    for (std::size_t k = i; k < copied; ++k)
+        file.text.append(lines[k]).push_back('\n');
     return closed ? end + 2 : end;
 }
 
@@ -68,7 +70,28 @@ struct RegistryWalk {
     Report& report;
     std::string_view root_prefix;  // "HKEY_LOCAL_MACHINE\"
     RegistryValue* last_value = nullptr;
+    // open[d]: the index of the last key read at level d. A key's values
+    // follow its subkeys, one tab deeper than the key itself.
+    std::vector<std::size_t> open;
+    // Empty lines after the last value, which belong to its data only when
+    // more of it follows: the section ends with such lines.
+    std::size_t pending_line_feeds = 0;
 };
+
+void take_pending_line_feeds(RegistryWalk& walk)
+{
+    if (walk.last_value)
+        walk.last_value->data.append(walk.pending_line_feeds, '\n');
+    walk.pending_line_feeds = 0;
+}
+
+// The key a value line of this many tabs belongs to, or nullptr.
+RegistryKey* owner_of_value(RegistryWalk& walk, std::size_t tabs)
+{
+    if (tabs == 0 || tabs > walk.open.size())
+        return nullptr;
+    return &walk.section.keys[walk.open[tabs - 1]];
+}
 
 bool take_key_line(RegistryWalk& walk, std::string_view line, std::size_t index)
 {
@@ -79,33 +102,28 @@ bool take_key_line(RegistryWalk& walk, std::string_view line, std::size_t index)
         key.level = static_cast<unsigned>(tabs);
         key.path = std::string(rest);
         key.line = index + 1;
+        walk.open.resize(std::min(tabs, walk.open.size()));
+        walk.open.push_back(walk.section.keys.size());
         walk.section.keys.push_back(std::move(key));
         walk.last_value = nullptr;
         return true;
     }
     if (walk.section.keys.empty())
         return false;
-    RegistryKey& key = walk.section.keys.back();
     if (starts_with(rest, open_failure) || starts_with(rest, query_failure)) {
-        key.failure = std::string(rest);
+        walk.section.keys.back().failure = std::string(rest);
         walk.last_value = nullptr;
         return true;
     }
     const std::size_t separator = rest.find(" \t");
-    if (!starts_with(rest, "-> ") || separator == std::string_view::npos)
+    RegistryKey* owner = owner_of_value(walk, tabs);
+    if (!starts_with(rest, "-> ") || separator == std::string_view::npos || !owner)
         return false;
+    RegistryKey& key = *owner;
     key.values.push_back(RegistryValue{std::string(rest.substr(3, separator - 3)),
                                        std::string(rest.substr(separator + 2)), index + 1});
     walk.last_value = &key.values.back();
     return true;
-}
-
-// Text data holding line feeds runs over several report lines; the empty
-// lines that end the section are not part of it.
-void drop_trailing_line_feeds(RegistryValue* value)
-{
-    while (value && !value->data.empty() && value->data.back() == '\n')
-        value->data.pop_back();
 }
 
 } // namespace
@@ -118,18 +136,23 @@ std::size_t parse_registry(const BodyLines& body, RegistrySection& section, Repo
     else if (&section == &report.registry[2])
         section.root = "HKEY_USERS";
     const std::string root_prefix = section.root + "\\";
-    RegistryWalk walk{section, report, root_prefix};
+    RegistryWalk walk{section, report, root_prefix, nullptr, {}, 0};
     for (std::size_t i = body.begin; i < body.bound; ++i) {
         const std::string_view line = body.lines[i];
+        if (line.empty()) {
+            ++walk.pending_line_feeds;
+            continue;
+        }
+        take_pending_line_feeds(walk);
         if (take_key_line(walk, line, i))
             continue;
+        // Text data holding line feeds runs over several report lines.
         if (walk.last_value) {
             walk.last_value->data += '\n';
             walk.last_value->data += line;
-        } else if (!line.empty()) {
+        } else {
             note_damage(report, i, "line fits no rule of a registry section");
         }
     }
-    drop_trailing_line_feeds(walk.last_value);
     return body.bound;
 }

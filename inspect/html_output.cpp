@@ -133,10 +133,12 @@ void write_echo(const char* title, const EchoedFile& file, std::ostream& out)
     if (!file.found)
         out << "File not found...";
     string text;
-    for (std::size_t i = 0; i < file.lines.size(); ++i) {
-        text += std::to_string(file.first_line + i);
+    std::size_t line = file.first_line;
+    for (std::size_t start = 0, end; (end = file.text.find('\n', start)) != string::npos;
+         start = end + 1) {
+        text += std::to_string(line++);
         text += "  ";
-        append_html_escaped(text, file.lines[i]);
+        append_html_escaped(text, std::string_view(file.text).substr(start, end - start));
         text += '\n';
     }
     out << text << "</pre></details>\n";
@@ -194,8 +196,8 @@ void write_html(const Inspection& inspection, std::ostream& out)
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
            "style-src 'unsafe-inline'\">"
            "<title>Ravelo inspection: "
-        << escaped(inspection.source) << "</title><style>" << page_style
-        << "</style></head><body>\n<h1>Ravelo inspection: " << escaped(inspection.source)
+        << html_escaped_utf8(inspection.source) << "</title><style>" << page_style
+        << "</style></head><body>\n<h1>Ravelo inspection: " << html_escaped_utf8(inspection.source)
         << "</h1>\n";
     if (!inspection.error.empty()) {
         out << "<p class=\"error\">" << escaped(inspection.error) << "</p></body></html>\n";
@@ -205,7 +207,7 @@ void write_html(const Inspection& inspection, std::ostream& out)
     out << "<table>\n";
     write_row(out, "Customer", report.customer.name + " <" + report.customer.email + ">");
     write_row(out, "Windows", windows_text(report.windows));
-    write_row(out, "Install path", trees_are_meaningful(report) ? report.install_path : "(none)");
+    write_row(out, "Install path", !install_folder(report).empty() ? report.install_path : "(none)");
     write_row(out, "Release", report.files.release.value_or("(no manifest)"));
     out << "</table>\n<h2>Findings</h2>\n";
     if (inspection.findings.empty())

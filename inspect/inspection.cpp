@@ -5,16 +5,37 @@
 #include "report_parser.h"
 #include "rules.h"
 #include "../tools/report_decipher.h"
+#include "../tools/report_shape.h"
 
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-bool is_plain_report(const std::string& bytes)
+// A decoded report as a Windows editor saves it: with a UTF-8 byte order
+// mark, and with CR LF line ends. The reporter's own carriage returns (in
+// the problem description) then stand before a CR LF and are kept. The
+// text is copied only when its line ends change.
+std::string_view as_decoded(std::string_view text, std::string& copy)
 {
-    const std::string_view text(bytes);
-    return text.substr(0, 20) == "** Basic information" ||
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    const std::size_t first_end = text.find('\n');
+    if (first_end == std::string_view::npos || first_end == 0 || text[first_end - 1] != '\r')
+        return text;
+    copy.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            copy += text[i];
+    return copy;
+}
+
+// A whole first banner, or (for a report cut inside it, to be read as
+// damaged) the start of one.
+bool is_plain_report(std::string_view text)
+{
+    return looks_like_report(std::string(text.substr(0, 512))) ||
+           text.substr(0, 20) == "** Basic information" ||
            text.substr(0, 30) == "Can't find FSX registry entry.";
 }
 
@@ -45,17 +66,21 @@ bool read_bounded(const std::string& path, std::string& bytes, std::string& erro
     return true;
 }
 
-bool plain_text(const std::string& bytes, std::string& text, std::string& error)
+// The report's text: bytes as they are, the decoded form of them in copy,
+// or their deciphering in copy.
+bool plain_text(const std::string& bytes, std::string& copy, std::string_view& text,
+                std::string& error)
 {
-    if (is_plain_report(bytes)) {
-        text = bytes;
+    text = as_decoded(bytes, copy);
+    if (is_plain_report(text))
         return true;
+    if (!decipher_report(bytes, copy)) {
+        error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
+                " bytes) is not a whole number of 8-byte blocks";
+        return false;
     }
-    if (decipher_report(bytes, text))
-        return true;
-    error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
-            " bytes) is not a whole number of 8-byte blocks";
-    return false;
+    text = copy;
+    return true;
 }
 
 } // namespace
@@ -65,12 +90,14 @@ Inspection inspect_bytes(const std::string& source, const std::string& bytes,
 {
     Inspection inspection;
     inspection.source = source;
-    std::string text;
-    if (!plain_text(bytes, text, inspection.error))
+    std::string copy, redacted;
+    std::string_view text;
+    if (!plain_text(bytes, copy, text, inspection.error))
         return inspection;
     if (redact) {
         const PersonalData data = find_personal_data(text);
-        text = redacted_report(text, data);
+        redacted = redacted_report(text, data);
+        text = redacted;
         inspection.source = redacted_text(source, data);
     }
     inspection.report = parse_report(text);
@@ -93,8 +120,12 @@ Inspection inspect_file(const std::string& path, const Config& config, bool reda
 
 bool read_report_text(const std::string& path, std::string& text, std::string& error)
 {
-    std::string bytes;
-    return read_bounded(path, bytes, error) && plain_text(bytes, text, error);
+    std::string bytes, copy;
+    std::string_view view;
+    if (!read_bounded(path, bytes, error) || !plain_text(bytes, copy, view, error))
+        return false;
+    text = std::string(view);
+    return true;
 }
 
 bool inspection_failed(const Inspection& inspection)

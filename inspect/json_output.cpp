@@ -102,7 +102,7 @@ void write_json(const Inspection& inspection, std::ostream& out)
     document["customer"] = customer_json(report.customer);
     document["windows"] = windows_json(report.windows);
     document["install_path"] =
-        trees_are_meaningful(report) ? json(to_utf8(report.install_path)) : json(nullptr);
+        !install_folder(report).empty() ? json(to_utf8(report.install_path)) : json(nullptr);
     document["app_data_path"] = to_utf8(report.app_data_path);
     document["release"] = text_or_null(report.files.release);
     document["files"] = files_json(report.files);

@@ -54,6 +54,31 @@ void write_summary_of(const Inspection& inspection, const Options& options, std:
         write_summary_row(inspection, out);
 }
 
+void write_inspection(const Inspection& inspection, const Options& options, std::ostream& out)
+{
+    if (options.summary && options.json)
+        write_summary_json(inspection, out);
+    else if (options.summary)
+        write_summary_row(inspection, out);
+    else if (options.json)
+        write_json(inspection, out);
+    else
+        write_text(inspection, out);
+    if (!options.summary && !options.json && options.reports.size() > 1)
+        out << '\n';
+}
+
+// Output that did not reach its file (a full disk, a closed pipe) is a
+// failure the caller must see.
+bool output_written(std::ostream& out)
+{
+    out.flush();
+    if (out)
+        return true;
+    std::cerr << "ravelo-inspect: cannot write the output\n";
+    return false;
+}
+
 BatchResult inspect_one(const std::string& file, const Options& options, const Config& config)
 {
     std::ostringstream out;
@@ -61,19 +86,15 @@ BatchResult inspect_one(const std::string& file, const Options& options, const C
     try {
         const Inspection inspection = inspect_file(file, config, options.redact);
         result.failed = inspection_failed(inspection);
-        if (options.summary && options.json)
-            write_summary_json(inspection, out);
-        else if (options.summary)
-            write_summary_row(inspection, out);
-        else if (options.json)
-            write_json(inspection, out);
-        else
-            write_text(inspection, out);
-        if (!options.summary && !options.json && options.reports.size() > 1)
-            out << '\n';
+        write_inspection(inspection, options, out);
     } catch (const std::exception& failure) {
+        // The same shape as any file that could not be inspected, so that a
+        // JSON or TSV reader is not thrown by it.
+        Inspection failed;
+        failed.source = file;
+        failed.error = std::string("inspection failed: ") + failure.what();
         out.str("");
-        out << file << ": cannot inspect: " << failure.what() << '\n';
+        write_inspection(failed, options, out);
         result.failed = true;
     }
     result.output = out.str();
@@ -94,6 +115,8 @@ int write_html_page(const Options& options, const Config& config)
         write_json(inspection, std::cout);
     else
         write_text(inspection, std::cout);
+    if (!output_written(std::cout))
+        return exit_not_inspected;
     return inspection_failed(inspection) ? exit_not_inspected : exit_inspected;
 }
 
@@ -114,6 +137,8 @@ int write_overview_of(const Options& options, const Config& config)
         std::cout, failed, error);
     if (!written)
         std::cerr << "ravelo-inspect: " << error << '\n';
+    if (!output_written(std::cout))
+        return exit_not_inspected;
     return written && !failed ? exit_inspected : exit_not_inspected;
 }
 
@@ -135,6 +160,8 @@ int inspect_reports(const Options& options)
     const std::size_t failed = run_batch(
         options.reports, options.jobs,
         [&](const std::string& file) { return inspect_one(file, options, config); }, std::cout);
+    if (!output_written(std::cout))
+        return exit_not_inspected;
     return failed ? exit_not_inspected : exit_inspected;
 }
 

@@ -2,6 +2,7 @@
 
 #include "config_files.h"
 #include "rule_helpers.h"
+#include "text_encoding.h"
 #include "../seal/md5.h"
 
 #include <algorithm>
@@ -134,7 +135,7 @@ bool read_manifest(const std::string& file, Manifest& manifest, std::string& err
             error = file + ":" + std::to_string(number) + ": not an md5sum line";
             return false;
         }
-        std::string path = line.substr(34);
+        std::string path = ansi_from_maker_text(line.substr(34));
         std::replace(path.begin(), path.end(), '/', '\\');
         manifest.files.emplace_back(std::move(path), folded(digest));
     }
@@ -183,7 +184,10 @@ FileAudit audit_files(const Report& report, const Config& config)
     for (std::size_t k : missing) {
         AuditedFile file;
         file.path = release->files[k].first;
-        file.status = FileStatus::missing;
+        // Under a folder Ravelo could not list, absence proves nothing.
+        file.status = under_unlisted_folder(config.addon_name + "\\" + file.path, report, config)
+                          ? FileStatus::unchecked
+                          : FileStatus::missing;
         file.expected = release->files[k].second;
         audit.files.push_back(std::move(file));
     }

@@ -11,7 +11,10 @@
 bool write_manifest(const std::string& folder, std::ostream& out, std::string& error);
 
 // Reads an md5sum-format list ("digest  path" or "digest *path"); forward
-// slashes in paths are taken as backslashes. False, with the file and line
+// slashes in paths are taken as backslashes. Paths are UTF-8, as
+// write_manifest writes the names of a Linux folder, and are made
+// Windows-1252 to compare with the report's names; a path that is no UTF-8
+// is taken as Windows-1252 already. False, with the file and line
 // in error, on a line of another shape.
 bool read_manifest(const std::string& file, Manifest& manifest, std::string& error);
 

@@ -43,7 +43,7 @@ bool write_overview_folder(const std::vector<std::string>& reports, const Config
             } catch (const std::exception& failure) {
                 inspection = Inspection{};
                 inspection.source = reports[i];
-                inspection.error = failure.what();
+                inspection.error = std::string("inspection failed: ") + failure.what();
             }
             rows[i] = overview_row(inspection, page_name(i, inspection.source));
             const std::string page = (folder / rows[i].page).string();

@@ -1,15 +1,31 @@
 #pragma once
 #include "report_model.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 // The report's lines, without their line feeds (a carriage return copied in
-// from outside stays). Index i is report line i + 1.
-using Lines = std::vector<std::string_view>;
+// from outside stays). Index i is report line i + 1. A text ending with a
+// line feed has no empty last line after it. Four bytes a line, so that a
+// text of nothing but line feeds stays within a few times its own size;
+// the text must outlive it and be shorter than 4 GiB.
+class Lines {
+public:
+    explicit Lines(std::string_view text);
+    std::size_t size() const { return starts_.size() - 1; }
+    bool empty() const { return size() == 0; }
+    std::string_view operator[](std::size_t i) const
+    {
+        return text_.substr(starts_[i], starts_[i + 1] - 1 - starts_[i]);
+    }
 
-// A text ending with a line feed has no empty last line after it.
-Lines split_lines(std::string_view text);
+private:
+    std::string_view text_;
+    // Where each line starts, then one past the end of the last line plus
+    // its line feed, real or not.
+    std::vector<std::uint32_t> starts_;
+};
 
 inline bool starts_with(std::string_view text, std::string_view prefix)
 {

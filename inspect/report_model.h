@@ -60,7 +60,9 @@ struct Tree {
 struct EchoedFile {
     bool present = false, complete = false;
     bool found = false;    // false: "File not found..."
-    std::vector<std::string> lines;
+    // The copy's lines, each followed by a line feed: one string rather than
+    // one per line, since a hostile copy may be millions of empty lines.
+    std::string text;
     std::size_t first_line = 0;  // report line of the file's first line
 };
 

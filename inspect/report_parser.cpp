@@ -5,20 +5,59 @@
 #include "tools/report_shape.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 namespace {
 
-const std::array<const char*, section_count> section_names = {
-    "Basic information", "Vok directory", "Modules directory", "dll.xml", "fsx.cfg",
-    "Side by side libraries", "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS",
+template <typename Part>
+void mark_part(Part& part, bool complete)
+{
+    part.present = true;
+    part.complete = complete;
+}
+
+// The report's sections in order (their banners' titles are
+// section_title_lines): the name messages give each, the parser of its
+// body, and how its part of the model is marked present. An echoed file
+// tells its completeness itself, from its closing lines.
+struct Section {
+    const char* name;
+    std::size_t (*parse)(const BodyLines&, Report&);
+    void (*mark_present)(Report&, bool complete);
+};
+
+const Section sections[section_count] = {
+    {"Basic information", parse_basic_information, [](Report&, bool) {}},
+    {"Vok directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.vok, r); },
+     [](Report& r, bool complete) { mark_part(r.vok, complete); }},
+    {"Modules directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.modules, r); },
+     [](Report& r, bool complete) { mark_part(r.modules, complete); }},
+    {"dll.xml",
+     [](const BodyLines& b, Report& r) { return parse_echo(b, "dll.xml", r.dll_xml_text, r); },
+     [](Report& r, bool) { r.dll_xml_text.present = true; }},
+    {"fsx.cfg",
+     [](const BodyLines& b, Report& r) { return parse_echo(b, "fsx.cfg", r.fsx_cfg_text, r); },
+     [](Report& r, bool) { r.fsx_cfg_text.present = true; }},
+    {"Side by side libraries",
+     [](const BodyLines& b, Report& r) { return parse_side_by_side(b, r.side_by_side, r); },
+     [](Report& r, bool complete) { mark_part(r.side_by_side, complete); }},
+    {"HKEY_LOCAL_MACHINE",
+     [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[0], r); },
+     [](Report& r, bool complete) { mark_part(r.registry[0], complete); }},
+    {"HKEY_CURRENT_USER",
+     [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[1], r); },
+     [](Report& r, bool complete) { mark_part(r.registry[1], complete); }},
+    {"HKEY_USERS",
+     [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[2], r); },
+     [](Report& r, bool complete) { mark_part(r.registry[2], complete); }},
 };
 
 const std::string_view filler = "*                                                                    *";
 const std::string_view border = "**********************************************************************";
 const std::string_view install_path_failure = "Can't find FSX registry entry.";
 const std::size_t banner_lines = 6;
+// Lines keeps 32-bit offsets.
+const std::size_t max_report_text = 0xFFFFFFF0u;
 
 // The section whose title the line is, or section_count.
 std::size_t title_section(std::string_view line)
@@ -72,48 +111,16 @@ void check_spacing(const Lines& lines, std::size_t from, std::size_t to, Report&
         return;
     const std::size_t s = title_section(lines[first]);
     if (s < section_count)
-        note_damage(report, first, std::string("section \"") + section_names[s] +
+        note_damage(report, first, std::string("section \"") + sections[s].name +
                                        "\" out of order");
     else
         note_damage(report, first, std::to_string(stray) + " line(s) that fit no part of a report");
 }
 
-std::size_t parse_body(std::size_t section, const BodyLines& body, Report& report)
-{
-    switch (section) {
-    case 0: return parse_basic_information(body, report);
-    case 1: return parse_tree(body, report.vok, report);
-    case 2: return parse_tree(body, report.modules, report);
-    case 3: return parse_echo(body, "dll.xml", report.dll_xml_text, report);
-    case 4: return parse_echo(body, "fsx.cfg", report.fsx_cfg_text, report);
-    case 5: return parse_side_by_side(body, report.side_by_side, report);
-    default: return parse_registry(body, report.registry[section - 6], report);
-    }
-}
-
 void note_missing_sections(std::size_t from, std::size_t to, std::size_t index, Report& report)
 {
     for (std::size_t s = from; s < to; ++s)
-        note_damage(report, index, std::string("section \"") + section_names[s] + "\" missing");
-}
-
-// An echoed file is complete when its closing lines are found, which its
-// parser tells itself.
-void mark_present(std::size_t section, bool complete, Report& report)
-{
-    auto mark = [complete](auto& part) {
-        part.present = true;
-        part.complete = complete;
-    };
-    switch (section) {
-    case 0: break;
-    case 1: mark(report.vok); break;
-    case 2: mark(report.modules); break;
-    case 3: report.dll_xml_text.present = true; break;
-    case 4: report.fsx_cfg_text.present = true; break;
-    case 5: mark(report.side_by_side); break;
-    default: mark(report.registry[section - 6]);
-    }
+        note_damage(report, index, std::string("section \"") + sections[s].name + "\" missing");
 }
 
 // The index of the line that ends a body cut short by the reporter (its last
@@ -149,10 +156,10 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
         // The last section runs to the end of the report: nothing shows a cut.
         const std::size_t cut = cut_short_line(lines, begin, bound);
-        mark_present(banner.section,
-                     cut == bound && (bound < lines.size() || banner.section + 1 == section_count),
-                     report);
-        pos = parse_body(banner.section, BodyLines{lines, begin, cut}, report);
+        const Section& section = sections[banner.section];
+        section.mark_present(
+            report, cut == bound && (bound < lines.size() || banner.section + 1 == section_count));
+        pos = section.parse(BodyLines{lines, begin, cut}, report);
         if (cut < bound) {
             note_cut_short(report, cut, lines[cut]);
             pos = std::max(pos, cut + 1);
@@ -164,18 +171,16 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
 
 } // namespace
 
-Lines split_lines(std::string_view text)
+Lines::Lines(std::string_view text) : text_(text)
 {
-    Lines lines;
+    starts_.reserve(std::count(text.begin(), text.end(), '\n') + 2);
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
+        starts_.push_back(static_cast<std::uint32_t>(start));
+        const std::size_t end = text.find('\n', start);
+        start = end == std::string_view::npos ? text.size() + 1 : end + 1;
     }
-    return lines;
+    starts_.push_back(static_cast<std::uint32_t>(std::max<std::size_t>(start, 1)));
 }
 
 void note_damage(Report& report, std::size_t index, std::string what)
@@ -208,7 +213,11 @@ std::size_t count_tabs(std::string_view line)
 Report parse_report(std::string_view text)
 {
     Report report;
-    const Lines lines = split_lines(text);
+    if (text.size() >= max_report_text) {
+        note_damage(report, 0, "no Ravelo report: larger than any report");
+        return report;
+    }
+    const Lines lines(text);
     report.line_count = lines.size();
     report.byte_count = text.size();
     std::size_t pos = 0;

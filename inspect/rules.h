@@ -9,6 +9,8 @@
 // Each rule reads the report's model and the maker's config and returns
 // what it finds, or nothing; its id is given by the rule table.
 std::optional<Finding> check_install_path_missing(const Report&, const Config&);
+std::optional<Finding> check_install_path_without_backslash(const Report&, const Config&);
+std::optional<Finding> check_folder_unlisted(const Report&, const Config&);
 std::optional<Finding> check_install_under_program_files(const Report&, const Config&);
 std::optional<Finding> check_server_os(const Report&, const Config&);
 std::optional<Finding> check_windows_unnamed(const Report&, const Config&);

@@ -28,11 +28,6 @@ std::string entry_text(const Addon& addon)
            (addon.disabled ? ", Disabled True" : "");
 }
 
-bool is_absolute(std::string_view path)
-{
-    return (path.size() > 1 && path[1] == ':') || starts_with(path, "\\") || starts_with(path, "/");
-}
-
 // The files of both trees by their folded path relative to the install path.
 std::unordered_set<std::string> listed_files(const Report& report, const Config& config)
 {
@@ -46,16 +41,13 @@ std::unordered_set<std::string> listed_files(const Report& report, const Config&
 
 // The entry's path relative to the install path, or "" when the report
 // cannot tell whether it exists.
-std::string checkable_path(std::string path, const Report& report, const Config& config)
+std::string checkable_path(const std::string& path, const Report& report, const Config& config)
 {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    if (is_absolute(path)) {
-        if (!same_text(path.substr(0, report.install_path.size()), report.install_path))
-            return "";
-        path.erase(0, report.install_path.size());
-    }
-    const std::string top = folded(path.substr(0, path.find('\\') + 1));
-    return top == "modules\\" || top == folded(config.addon_name + "\\") ? path : "";
+    const std::string relative = normalised_path(path, report);
+    if (is_absolute(relative) || under_unlisted_folder(relative, report, config))
+        return "";
+    const std::string top = folded(relative.substr(0, relative.find('\\') + 1));
+    return top == "modules\\" || top == folded(config.addon_name + "\\") ? relative : "";
 }
 
 } // namespace
@@ -127,6 +119,9 @@ std::optional<Finding> check_addon_path_missing(const Report& report, const Conf
     Finding finding = make_finding(Severity::warning, "");
     std::size_t missing = 0, unchecked = 0;
     for (const Addon& addon : report.dll_xml.addons) {
+        // The simulator does not look for a disabled entry's module.
+        if (addon.disabled)
+            continue;
         const std::string path = checkable_path(addon.path, report, config);
         if (path.empty()) {
             ++unchecked;

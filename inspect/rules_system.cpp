@@ -34,7 +34,10 @@ std::optional<Finding> check_section_cut_short(const Report& report, const Confi
 
 std::optional<Finding> check_install_path_missing(const Report& report, const Config&)
 {
-    if (trees_are_meaningful(report))
+    // A report cut before its "FSX path:" line, or no report at all, says
+    // nothing about the registry.
+    const bool empty_path = report.install_path_line && report.install_path.empty();
+    if (!report.install_path_failure && !empty_path)
         return std::nullopt;
     Finding finding = make_finding(
         Severity::error,
@@ -49,9 +52,30 @@ std::optional<Finding> check_install_path_missing(const Report& report, const Co
     return finding;
 }
 
+std::optional<Finding> check_install_path_without_backslash(const Report& report,
+                                                            const Config& config)
+{
+    if (report.install_path_failure || report.install_path.empty() ||
+        report.install_path.back() == '\\')
+        return std::nullopt;
+    const std::string& path = report.install_path;
+    Finding finding = make_finding(
+        Severity::error,
+        "The registry's install path " + path + " lacks its closing backslash, so Ravelo listed " +
+            path + config.addon_name + " and " + path +
+            "Modules instead of the folders inside it: the add-on and Modules trees say nothing, "
+            "and no finding is drawn from them. Installers that append a name to this path go "
+            "astray the same way. Add the backslash to the simulator's SetupPath registry value "
+            "and reinstall the add-on.");
+    add_evidence(finding, report.install_path_line, "FSX path: " + path);
+    return finding;
+}
+
 std::optional<Finding> check_install_under_program_files(const Report& report, const Config&)
 {
-    if (folded(report.install_path).find("\\program files") == std::string::npos)
+    // VirtualStore came with Windows Vista (6.0); XP writes where it is told.
+    if (!report.windows.present || report.windows.major < 6 ||
+        folded(report.install_path).find("\\program files") == std::string::npos)
         return std::nullopt;
     Finding finding = make_finding(
         Severity::warning,
@@ -94,5 +118,27 @@ std::optional<Finding> check_windows_unnamed(const Report& report, const Config&
         message = "Windows " + version + " is a version the report's table does not know.";
     Finding finding = make_finding(Severity::info, message);
     add_evidence(finding, windows.version_line, "OS version: " + version);
+    return finding;
+}
+
+std::optional<Finding> check_folder_unlisted(const Report& report, const Config& config)
+{
+    if (!trees_are_meaningful(report))
+        return std::nullopt;
+    Finding finding = make_finding(
+        Severity::warning, "Ravelo could not list some folders (their path is longer than Windows "
+                           "allows): their files were not checked, and none of them is taken "
+                           "as missing.");
+    std::size_t count = 0;
+    const std::pair<const Tree*, std::string> trees[] = {
+        {&report.vok, config.addon_name + "\\"}, {&report.modules, "Modules\\"}};
+    for (const auto& [tree, top] : trees)
+        for (const TreeNote& note : tree->notes) {
+            ++count;
+            add_evidence(finding, note.line, "not listed: " + report.install_path + top + note.folder);
+        }
+    if (!count)
+        return std::nullopt;
+    close_evidence(finding, count);
     return finding;
 }

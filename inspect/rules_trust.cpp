@@ -26,20 +26,27 @@ std::string entry_text(const IniEntry& entry)
 
 } // namespace
 
+// The simulator reads fsx.cfg from top to bottom, so the last entry for the
+// module is the one it goes by; an earlier one is stale.
 std::optional<Finding> check_module_untrusted(const Report& report, const Config& config)
 {
     if (config.module.empty() || !report.fsx_cfg_text.found)
         return std::nullopt;
-    Finding finding = make_finding(
-        Severity::error, "fsx.cfg marks " + config.module +
-                             " as not trusted (a negative value under [Trusted]), so the "
-                             "simulator never loads it. Remove that line from fsx.cfg while the "
-                             "simulator is closed, and answer Yes when it asks again.");
-    for (const IniEntry* entry : trust_entries(report, config))
-        if (starts_with(entry->value, "-"))
-            add_evidence(finding, entry->line, entry_text(*entry));
-    if (finding.evidence.empty())
+    const std::vector<const IniEntry*> entries = trust_entries(report, config);
+    if (entries.empty() || !starts_with(entries.back()->value, "-"))
         return std::nullopt;
+    std::string message = "fsx.cfg marks " + config.module +
+                          " as not trusted (a negative value under [Trusted]), so the "
+                          "simulator never loads it. Remove that line from fsx.cfg while the "
+                          "simulator is closed, and answer Yes when it asks again.";
+    if (entries.size() > 1)
+        message += " fsx.cfg holds " + std::to_string(entries.size()) +
+                   " entries for the module; the last one counts: remove them all.";
+    Finding finding = make_finding(Severity::error, message);
+    add_evidence(finding, entries.back()->line, entry_text(*entries.back()));
+    for (std::size_t k = 0; k + 1 < entries.size(); ++k)
+        add_evidence(finding, entries[k]->line, "also: " + entry_text(*entries[k]));
+    close_evidence(finding, entries.size());
     return finding;
 }
 

@@ -81,9 +81,9 @@ std::size_t count_findings(const Inspection& inspection, Severity severity)
 
 void write_text(const Inspection& inspection, std::ostream& out)
 {
-    write_field(out, "Report    ", printable(inspection.source));
+    write_field(out, "Report    ", printable_utf8(inspection.source));
     if (!inspection.error.empty()) {
-        write_field(out, "Error     ", inspection.error);
+        write_field(out, "Error     ", printable_utf8(inspection.error));
         return;
     }
     const Report& report = inspection.report;
@@ -93,7 +93,7 @@ void write_text(const Inspection& inspection, std::ostream& out)
                                                                                printable(customer.forum)));
     write_field(out, "Problem   ", first_line(customer.description));
     write_field(out, "Windows   ", printable(windows_text(report.windows)));
-    write_field(out, "Install   ", trees_are_meaningful(report) ? printable(report.install_path)
+    write_field(out, "Install   ", !install_folder(report).empty() ? printable(report.install_path)
                                                                 : "(none in the registry)");
     write_field(out, "Release   ", release_text(report));
     out << '\n'
@@ -119,7 +119,7 @@ void write_summary_header(std::ostream& out)
 
 void write_summary_row(const Inspection& inspection, std::ostream& out)
 {
-    out << printable(inspection.source) << '\t';
+    out << printable_utf8(inspection.source) << '\t';
     if (!inspection.error.empty()) {
         out << "\t\t\t\t\t\t" << printable("cannot inspect: " + inspection.error) << '\n';
         return;

@@ -17,7 +17,8 @@ namespace {
 
 const char* const fixtures[] = {
     "clean", "faults_everywhere", "malformed_dll_xml", "unregistered_module",
-    "no_install_path", "cut_short", "cut_by_reporter",
+    "no_install_path", "cut_short", "cut_by_reporter", "install_path_without_backslash",
+    "path_too_long",
 };
 
 json inspection_json(const Inspection& inspection)

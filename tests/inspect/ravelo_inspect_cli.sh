@@ -46,6 +46,19 @@ check "one JSON line per file" bash -c "[ \$(grep -c '^{.*}$' '$dir/out') -eq 4 
 check "a JSON row holds the summary fields" \
     grep -q '"customer":"Ada Lovelace","email":"ada@example.com","errors":5,"first_error":"simconnect-missing","release":"1.1","report":' "$dir/out"
 
+for mode in "" --summary --json "--summary --json" "--html $dir/page.html"; do
+    # shellcheck disable=SC2086
+    "$inspect" --config "$config" $mode "$reports/clean.txt" >/dev/full 2>"$dir/err"
+    got=$?
+    if [ "$got" -eq 1 ] && grep -q 'cannot write the output' "$dir/err"; then
+        echo "ok: output ${mode:-text} to a full disk (exit 1)"
+    else failed "output ${mode:-text} to a full disk: exit $got"; fi
+done
+
+cp "$reports/clean.txt" "$dir/Müller.txt"
+exits "a report named in UTF-8" 0 --config "$config" --summary "$dir/Müller.txt"
+check "its row shows the name as given" grep -q "^$dir/Müller.txt	Ada" "$dir/out"
+
 exits "diff of two reports" 0 --config "$config" diff "$reports/clean.txt" "$reports/faults_everywhere.txt"
 check "diff counts the new findings" grep -q '^Findings: 0 fixed, 12 new, 0 still there$' "$dir/out"
 check "diff shows a file's two digests" grep -qx '      96a75bdbf222c58cabde08ebe2172c9f -> unreadable' "$dir/out"
