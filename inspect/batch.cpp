@@ -15,11 +15,11 @@ struct Shared {
     std::atomic<std::size_t> next{0};
 };
 
-void work_through(Shared& shared, std::size_t count,
-                  const std::function<BatchResult(std::size_t)>& work)
+void work_through(Shared& shared, const std::vector<std::string>& inputs,
+                  const std::function<BatchResult(const std::string&)>& work)
 {
-    for (std::size_t i; (i = shared.next++) < count;) {
-        BatchResult result = work(i);
+    for (std::size_t i; (i = shared.next++) < inputs.size();) {
+        BatchResult result = work(inputs[i]);
         std::lock_guard<std::mutex> hold(shared.lock);
         shared.results[i] = std::move(result);
         shared.ready.notify_all();
@@ -32,21 +32,13 @@ std::size_t run_batch(const std::vector<std::string>& inputs, unsigned jobs,
                       const std::function<BatchResult(const std::string&)>& work,
                       std::ostream& out)
 {
-    return run_indexed_batch(
-        inputs.size(), jobs, [&](std::size_t i) { return work(inputs[i]); }, out);
-}
-
-std::size_t run_indexed_batch(std::size_t count, unsigned jobs,
-                              const std::function<BatchResult(std::size_t)>& work,
-                              std::ostream& out)
-{
     Shared shared;
-    shared.results.resize(count);
+    shared.results.resize(inputs.size());
     std::vector<std::thread> workers;
     for (unsigned j = 0; j < std::max(1u, jobs); ++j)
-        workers.emplace_back(work_through, std::ref(shared), count, std::cref(work));
+        workers.emplace_back(work_through, std::ref(shared), std::cref(inputs), std::cref(work));
     std::size_t failed = 0;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
         BatchResult result;
         {
             std::unique_lock<std::mutex> hold(shared.lock);

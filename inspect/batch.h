@@ -16,8 +16,3 @@ struct BatchResult {
 std::size_t run_batch(const std::vector<std::string>& inputs, unsigned jobs,
                       const std::function<BatchResult(const std::string&)>& work,
                       std::ostream& out);
-
-// The same for inputs known by their index, from 0 to count.
-std::size_t run_indexed_batch(std::size_t count, unsigned jobs,
-                              const std::function<BatchResult(std::size_t)>& work,
-                              std::ostream& out);

@@ -31,12 +31,17 @@ bool write_overview_folder(const std::vector<std::string>& reports, const Config
         error = "cannot make " + settings.folder + ": " + made.message();
         return false;
     }
-    // Each worker fills its own rows; only the first page error is kept.
+    // The batch hands each worker an input; giving it the report's number
+    // lets each fill its own row. Only the first page error is kept.
+    std::vector<std::string> numbers;
+    for (std::size_t i = 0; i < reports.size(); ++i)
+        numbers.push_back(std::to_string(i));
     std::vector<OverviewRow> rows(reports.size());
     std::mutex error_lock;
-    failed = run_indexed_batch(
-        reports.size(), settings.jobs,
-        [&](std::size_t i) {
+    failed = run_batch(
+        numbers, settings.jobs,
+        [&](const std::string& number) {
+            const std::size_t i = std::stoul(number);
             Inspection inspection;
             try {
                 inspection = inspect_file(reports[i], config, settings.redact);
