@@ -221,6 +221,27 @@ void replace_description_line(std::string_view line, bool first, std::string& ou
         out += '\r';
 }
 
+// The edit field ends every line of the description but its last with a
+// carriage return: so many lines are the customer's words, even where the
+// parser, in a damaged report, took fewer.
+std::ptrdiff_t description_line_count(std::string_view text, std::size_t first_line)
+{
+    std::size_t start = 0;
+    for (std::size_t line = 1; line < first_line && start < text.size(); ++line) {
+        const std::size_t end = text.find('\n', start);
+        start = end == std::string_view::npos ? text.size() : end + 1;
+    }
+    std::ptrdiff_t count = 0;
+    while (start < text.size()) {
+        ++count;
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos || end == start || text[end - 1] != '\r')
+            break;
+        start = end + 1;
+    }
+    return count;
+}
+
 } // namespace
 
 std::vector<std::string> profile_user_names(std::string_view text)
@@ -265,8 +286,10 @@ PersonalData find_personal_data(std::string_view report_text)
     }
     if (report.customer.line) {
         data.description_line = report.customer.line;
-        data.description_lines =
-            1 + std::count(report.customer.description.begin(), report.customer.description.end(), '\n');
+        data.description_lines = std::max(
+            1 + std::count(report.customer.description.begin(),
+                           report.customer.description.end(), '\n'),
+            description_line_count(report_text, report.customer.line));
     }
     return data;
 }

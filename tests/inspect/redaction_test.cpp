@@ -135,6 +135,18 @@ TEST(Redaction, PlaceholdersStandWhereTheDataWas)
     EXPECT_EQ(report.app_data_path, "C:\\Users\\[user]\\AppData\\Roaming");
 }
 
+// A report cut inside its basic information: the parser reads less of the
+// description than the customer wrote, but every line of it goes.
+TEST(Redaction, TheWholeDescriptionOfADamagedReport)
+{
+    const std::string clean = fixture_report("clean.txt");
+    const std::string last_words = "It started after the last update.";
+    const std::string original = clean.substr(0, clean.find(last_words) + last_words.size());
+    const std::string redacted = redacted_report(original, find_personal_data(original));
+    for (const char* secret : {"Ada Lovelace", "fuel gauge", "It started"})
+        EXPECT_EQ(redacted.find(secret), std::string::npos) << secret;
+}
+
 TEST(Redaction, RedactingTwiceChangesNothingMore)
 {
     const std::string original = fixture_report("faults_everywhere.txt");
