@@ -33,14 +33,23 @@ struct Bar {
     string css;
 };
 
-// The most frequent first; past bars_shown, the rest become one bar.
+int severity_rank(const string& css)
+{
+    return css == "error" ? 0 : css == "warning" ? 1 : 2;
+}
+
+// The most frequent first, errors before warnings at equal counts; past
+// bars_shown, the rest become one bar.
 std::vector<Bar> ranked(const std::map<string, Bar>& counted)
 {
     std::vector<Bar> bars;
     for (const auto& entry : counted)
         bars.push_back(entry.second);
-    std::stable_sort(bars.begin(), bars.end(),
-                     [](const Bar& a, const Bar& b) { return a.count > b.count; });
+    std::stable_sort(bars.begin(), bars.end(), [](const Bar& a, const Bar& b) {
+        if (a.count != b.count)
+            return a.count > b.count;
+        return severity_rank(a.css) < severity_rank(b.css);
+    });
     if (bars.size() > bars_shown) {
         std::size_t rest = 0;
         for (std::size_t i = bars_shown - 1; i < bars.size(); ++i)
