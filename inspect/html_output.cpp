@@ -163,8 +163,10 @@ void write_registry(const RegistrySection& section, std::ostream& out)
 {
     out << "<details><summary>" << section.root << " (" << section.keys.size()
         << " keys)</summary><pre>";
-    string text;
-    text.reserve(section.keys.size() * 160);
+    // The registry is most of a page: its text reuses one buffer, page
+    // after page, rather than growing a new one each time.
+    thread_local string text;
+    text.clear();
     for (const RegistryKey& key : section.keys) {
         const std::size_t indent = 2 * std::min(key.level, 40u);
         text.append(indent, ' ');
