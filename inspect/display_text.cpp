@@ -2,6 +2,9 @@
 
 #include "text_encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 char32_t code_point(unsigned char byte)
@@ -22,6 +25,54 @@ void append_hex_escape(std::string& out, unsigned char byte)
     out += digits[byte & 15];
 }
 
+// Most report text is plain ASCII, which every form shows as it is.
+bool is_plain_ascii(std::string_view text)
+{
+    for (unsigned char byte : text)
+        if (byte < 0x20 || byte >= 0x7F)
+            return false;
+    return true;
+}
+
+const std::uint64_t every_byte = 0x0101010101010101ull;
+const std::uint64_t high_bits = 0x8080808080808080ull;
+
+// Some byte of the eight is below n (n at most 0x80).
+std::uint64_t has_byte_below(std::uint64_t x, unsigned n)
+{
+    return (x - every_byte * n) & ~x & high_bits;
+}
+
+std::uint64_t has_byte(std::uint64_t x, unsigned char c)
+{
+    return has_byte_below(x ^ (every_byte * c), 1);
+}
+
+bool is_plain_html_byte(unsigned char byte)
+{
+    return byte >= 0x20 && byte < 0x7F && byte != '&' && byte != '<' && byte != '>' &&
+           byte != '"' && byte != '\'';
+}
+
+// Plain ASCII without a character that HTML gives a meaning. Every byte of
+// a page passes through here, so eight are tested at once.
+bool is_plain_html(std::string_view text)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, text.data() + i, 8);
+        const std::uint64_t from_tilde_up = ((x + every_byte) | x) & high_bits;
+        if (has_byte_below(x, 0x20) | from_tilde_up | has_byte(x, '&') | has_byte(x, '<') |
+            has_byte(x, '>') | has_byte(x, '"') | has_byte(x, '\''))
+            return false;
+    }
+    for (; i < text.size(); ++i)
+        if (!is_plain_html_byte(text[i]))
+            return false;
+    return true;
+}
+
 } // namespace
 
 std::string to_utf8(std::string_view ansi)
@@ -35,6 +86,8 @@ std::string to_utf8(std::string_view ansi)
 
 std::string printable(std::string_view ansi)
 {
+    if (is_plain_ascii(ansi))
+        return std::string(ansi);
     std::string out;
     out.reserve(ansi.size());
     for (unsigned char byte : ansi) {
@@ -86,7 +139,17 @@ std::string markup_escaped(const std::string& printed)
 
 std::string html_escaped(std::string_view ansi)
 {
+    if (is_plain_html(ansi))
+        return std::string(ansi);
     return markup_escaped(printable(ansi));
+}
+
+void append_html_escaped(std::string& out, std::string_view ansi)
+{
+    if (is_plain_html(ansi))
+        out.append(ansi);
+    else
+        out += html_escaped(ansi);
 }
 
 std::string html_escaped_utf8(std::string_view utf8)

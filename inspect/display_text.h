@@ -18,3 +18,7 @@ std::string printable_utf8(std::string_view utf8);
 // printable, then the five characters that HTML gives a meaning escaped.
 std::string html_escaped(std::string_view ansi);
 std::string html_escaped_utf8(std::string_view utf8);
+
+// html_escaped, appended to out: long pages are built without a string per
+// piece.
+void append_html_escaped(std::string& out, std::string_view ansi);

@@ -26,13 +26,21 @@ string escaped(const string& text)
 }
 
 // Each line escaped on its own, so the line feeds between them stay.
+void append_escaped_lines(string& out, std::string_view text)
+{
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != string::npos; start = end + 1) {
+        append_html_escaped(out, text.substr(start, end - start));
+        out += '\n';
+    }
+    append_html_escaped(out, text.substr(start));
+}
+
 string escaped_lines(const string& text)
 {
     string out;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != string::npos; start = end + 1)
-        out += html_escaped(text.substr(start, end - start)) + "\n";
-    return out + html_escaped(text.substr(start));
+    append_escaped_lines(out, text);
+    return out;
 }
 
 void write_row(std::ostream& out, const char* label, const string& value)
@@ -78,28 +86,45 @@ void write_audited_tree(const Report& report, std::ostream& out)
     out << "<details><summary>Vok directory (" << report.files.files.size()
         << " files)</summary><table><tr><th>status</th><th>path</th><th>digest</th>"
            "<th>shipped</th></tr>\n";
+    string rows;
+    rows.reserve(report.files.files.size() * 160);
     for (const AuditedFile& file : report.files.files) {
         const char* status = status_class(file.status);
-        out << "<tr class=\"" << status << "\"><td>" << status << "</td><td>"
-            << escaped(file.path) << "</td><td><code>" << escaped(file.digest.value_or(""))
-            << "</code></td><td><code>" << escaped(file.expected.value_or(""))
-            << "</code></td></tr>\n";
+        rows += "<tr class=\"";
+        rows += status;
+        rows += "\"><td>";
+        rows += status;
+        rows += "</td><td>";
+        append_html_escaped(rows, file.path);
+        rows += "</td><td><code>";
+        append_html_escaped(rows, file.digest.value_or(""));
+        rows += "</code></td><td><code>";
+        append_html_escaped(rows, file.expected.value_or(""));
+        rows += "</code></td></tr>\n";
     }
-    out << "</table></details>\n";
+    out << rows << "</table></details>\n";
 }
 
 void write_tree(const char* title, const Tree& tree, std::ostream& out)
 {
     out << "<details><summary>" << title << " (" << tree.entries.size()
         << " entries)</summary><pre>";
-    for (const TreeEntry& entry : tree.entries)
-        out << escaped(entry.path) << (entry.folder ? "\\" : "  " +
-                                                             escaped(entry.digest.value_or(
-                                                                 "Can't read file...")))
-            << '\n';
-    for (const TreeNote& note : tree.notes)
-        out << escaped(note.folder + note.text) << '\n';
-    out << "</pre></details>\n";
+    string text;
+    for (const TreeEntry& entry : tree.entries) {
+        append_html_escaped(text, entry.path);
+        if (entry.folder) {
+            text += '\\';
+        } else {
+            text += "  ";
+            append_html_escaped(text, entry.digest.value_or("Can't read file..."));
+        }
+        text += '\n';
+    }
+    for (const TreeNote& note : tree.notes) {
+        append_html_escaped(text, note.folder + note.text);
+        text += '\n';
+    }
+    out << text << "</pre></details>\n";
 }
 
 void write_echo(const char* title, const EchoedFile& file, std::ostream& out)
@@ -107,11 +132,16 @@ void write_echo(const char* title, const EchoedFile& file, std::ostream& out)
     out << "<details><summary>" << title << "</summary><pre>";
     if (!file.found)
         out << "File not found...";
+    string text;
     std::size_t line = file.first_line;
     for (std::size_t start = 0, end; (end = file.text.find('\n', start)) != string::npos;
-         start = end + 1)
-        out << line++ << "  " << escaped(file.text.substr(start, end - start)) << '\n';
-    out << "</pre></details>\n";
+         start = end + 1) {
+        text += std::to_string(line++);
+        text += "  ";
+        append_html_escaped(text, std::string_view(file.text).substr(start, end - start));
+        text += '\n';
+    }
+    out << text << "</pre></details>\n";
 }
 
 void write_side_by_side(const SideBySide& listing, std::ostream& out)
@@ -133,15 +163,30 @@ void write_registry(const RegistrySection& section, std::ostream& out)
 {
     out << "<details><summary>" << section.root << " (" << section.keys.size()
         << " keys)</summary><pre>";
+    // The registry is most of a page: its text reuses one buffer, page
+    // after page, rather than growing a new one each time.
+    thread_local string text;
+    text.clear();
     for (const RegistryKey& key : section.keys) {
-        const string indent(2 * std::min(key.level, 40u), ' ');
-        out << indent << escaped(key.path) << '\n';
-        if (!key.failure.empty())
-            out << indent << escaped(key.failure) << '\n';
-        for (const RegistryValue& value : key.values)
-            out << indent << "  -&gt; " << escaped(value.name) << " = " << escaped_lines(value.data)
-                << '\n';
+        const std::size_t indent = 2 * std::min(key.level, 40u);
+        text.append(indent, ' ');
+        append_html_escaped(text, key.path);
+        text += '\n';
+        if (!key.failure.empty()) {
+            text.append(indent, ' ');
+            append_html_escaped(text, key.failure);
+            text += '\n';
+        }
+        for (const RegistryValue& value : key.values) {
+            text.append(indent, ' ');
+            text += "  -&gt; ";
+            append_html_escaped(text, value.name);
+            text += " = ";
+            append_escaped_lines(text, value.data);
+            text += '\n';
+        }
     }
+    out << text;
     out << "</pre></details>\n";
 }
 

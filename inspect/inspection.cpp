@@ -2,6 +2,7 @@
 
 #include "file_names.h"
 #include "manifest.h"
+#include "redaction.h"
 #include "report_parser.h"
 #include "rules.h"
 #include "../tools/report_decipher.h"
@@ -66,22 +67,39 @@ bool read_bounded(const std::string& path, std::string& bytes, std::string& erro
     return true;
 }
 
+// The report's text: bytes as they are, the decoded form of them in copy,
+// or their deciphering in copy.
+bool plain_text(const std::string& bytes, std::string& copy, std::string_view& text,
+                std::string& error)
+{
+    text = as_decoded(bytes, copy);
+    if (is_plain_report(text))
+        return true;
+    if (!decipher_report(bytes, copy)) {
+        error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
+                " bytes) is not a whole number of 8-byte blocks";
+        return false;
+    }
+    text = copy;
+    return true;
+}
+
 } // namespace
 
 Inspection inspect_bytes(const std::string& source, const std::string& bytes,
-                         const Config& config)
+                         const Config& config, bool redact)
 {
     Inspection inspection;
     inspection.source = source;
-    std::string copy;
-    std::string_view text = as_decoded(bytes, copy);
-    if (!is_plain_report(text)) {
-        if (!decipher_report(bytes, copy)) {
-            inspection.error = "not a Ravelo report: its size (" + std::to_string(bytes.size()) +
-                               " bytes) is not a whole number of 8-byte blocks";
-            return inspection;
-        }
-        text = copy;
+    std::string copy, redacted;
+    std::string_view text;
+    if (!plain_text(bytes, copy, text, inspection.error))
+        return inspection;
+    if (redact) {
+        const PersonalData data = find_personal_data(text);
+        redacted = redacted_report(text, data);
+        text = redacted;
+        inspection.source = redacted_text(source, data);
     }
     inspection.report = parse_report(text);
     inspection.report.files = audit_files(inspection.report, config);
@@ -89,7 +107,7 @@ Inspection inspect_bytes(const std::string& source, const std::string& bytes,
     return inspection;
 }
 
-Inspection inspect_file(const std::string& path, const Config& config)
+Inspection inspect_file(const std::string& path, const Config& config, bool redact)
 {
     std::string bytes, error;
     if (!read_bounded(path, bytes, error)) {
@@ -98,7 +116,17 @@ Inspection inspect_file(const std::string& path, const Config& config)
         inspection.error = error;
         return inspection;
     }
-    return inspect_bytes(path, bytes, config);
+    return inspect_bytes(path, bytes, config, redact);
+}
+
+bool read_report_text(const std::string& path, std::string& text, std::string& error)
+{
+    std::string bytes, copy;
+    std::string_view view;
+    if (!read_bounded(path, bytes, error) || !plain_text(bytes, copy, view, error))
+        return false;
+    text = std::string(view);
+    return true;
 }
 
 bool inspection_failed(const Inspection& inspection)

@@ -18,12 +18,18 @@ struct Inspection {
 const std::size_t max_report_bytes = 256u << 20;
 
 // Reads, deciphers (unless the file is already plain report text), parses,
-// audits and runs every rule. Never throws for what the file holds.
-Inspection inspect_file(const std::string& path, const Config& config);
+// audits and runs every rule. Never throws for what the file holds. With
+// redact, the customer's data is replaced first (see redaction.h), in the
+// source's name too.
+Inspection inspect_file(const std::string& path, const Config& config, bool redact = false);
 
 // The same for bytes already read.
 Inspection inspect_bytes(const std::string& source, const std::string& bytes,
-                         const Config& config);
+                         const Config& config, bool redact = false);
+
+// A report file's plain text, deciphered unless it is plain already. False
+// with the reason in error when it cannot be read or is no report.
+bool read_report_text(const std::string& path, std::string& text, std::string& error);
 
 // Not inspected, or inspected and found damaged: the input was not wholly
 // read as a report.

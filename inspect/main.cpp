@@ -6,6 +6,8 @@
 #include "inspection.h"
 #include "manifest.h"
 #include "outputs.h"
+#include "overview_output.h"
+#include "support_desk.h"
 
 #include <ravelo_version.h>
 
@@ -23,8 +25,9 @@ const int exit_usage = 2;
 
 struct Options {
     std::vector<std::string> reports;
-    std::string config_file, manifests, html_file, manifest_folder;
-    bool json = false, summary = false, open_page = false;
+    std::string config_file, manifests, html_file, manifest_folder, overview_folder;
+    std::string redact_file, diff_old, diff_new;
+    bool json = false, summary = false, redact = false, open_page = false;
     unsigned jobs = processor_count();
 };
 
@@ -42,6 +45,14 @@ bool load_settings(const Options& options, Config& config, std::string& error)
         return true;
     config.manifests.clear();
     return load_manifests(options.manifests, config.manifests, error);
+}
+
+void write_summary_of(const Inspection& inspection, const Options& options, std::ostream& out)
+{
+    if (options.json)
+        write_summary_json(inspection, out);
+    else
+        write_summary_row(inspection, out);
 }
 
 void write_inspection(const Inspection& inspection, const Options& options, std::ostream& out)
@@ -74,7 +85,7 @@ BatchResult inspect_one(const std::string& file, const Options& options, const C
     std::ostringstream out;
     BatchResult result;
     try {
-        const Inspection inspection = inspect_file(file, config);
+        const Inspection inspection = inspect_file(file, config, options.redact);
         result.failed = inspection_failed(inspection);
         write_inspection(inspection, options, out);
     } catch (const std::exception& failure) {
@@ -93,7 +104,7 @@ BatchResult inspect_one(const std::string& file, const Options& options, const C
 
 int write_html_page(const Options& options, const Config& config)
 {
-    const Inspection inspection = inspect_file(options.reports.front(), config);
+    const Inspection inspection = inspect_file(options.reports.front(), config, options.redact);
     std::ofstream page(path_from_utf8(options.html_file), std::ios::binary | std::ios::trunc);
     write_html(inspection, page);
     page.close();
@@ -115,6 +126,28 @@ int write_html_page(const Options& options, const Config& config)
     return inspection_failed(inspection) ? exit_not_inspected : exit_inspected;
 }
 
+int write_overview_of(const Options& options, const Config& config)
+{
+    if (!options.json)
+        write_summary_header(std::cout);
+    const OverviewSettings settings{options.overview_folder, options.jobs, options.redact};
+    std::size_t failed = 0;
+    std::string error;
+    const bool written = write_overview_folder(
+        options.reports, config, settings,
+        [&](const Inspection& inspection) {
+            std::ostringstream row;
+            write_summary_of(inspection, options, row);
+            return row.str();
+        },
+        std::cout, failed, error);
+    if (!written)
+        std::cerr << "ravelo-inspect: " << error << '\n';
+    if (!output_written(std::cout))
+        return exit_not_inspected;
+    return written && !failed ? exit_inspected : exit_not_inspected;
+}
+
 int inspect_reports(const Options& options)
 {
     Config config;
@@ -128,6 +161,8 @@ int inspect_reports(const Options& options)
     }
     if (options.open_page)
         return usage_error("--open needs --html");
+    if (!options.overview_folder.empty())
+        return write_overview_of(options, config);
     if (options.summary && !options.json)
         write_summary_header(std::cout);
     const std::size_t failed = run_batch(
@@ -168,6 +203,16 @@ const CLI::Validator existing_folder(
     },
     "DIR");
 
+int diff_reports_of(const Options& options)
+{
+    Config config;
+    std::string error;
+    if (!load_settings(options, config, error))
+        return usage_error(error);
+    return diff_command(options.diff_old, options.diff_new, config, options.json,
+                        options.redact, std::cout, std::cerr);
+}
+
 } // namespace
 
 int inspect_main(int argc, char** argv)
@@ -187,6 +232,10 @@ int inspect_main(int argc, char** argv)
     app.add_option("--html", options.html_file, "also write one self-contained HTML page");
     app.add_flag("--open", options.open_page, "open the --html page in the default browser");
     app.add_flag("--summary", options.summary, "one row per report (TSV, or JSON with --json)");
+    app.add_option("--overview", options.overview_folder,
+                   "write DIR/index.html and one page per report, and print the summary");
+    app.add_flag("--redact", options.redact,
+                 "replace the customer's name, e-mail, forum name, description and user name");
     app.add_option("-j,--jobs", options.jobs, "reports inspected at once")
         ->check(CLI::Range(1, 64));
     CLI::App* manifest =
@@ -194,6 +243,14 @@ int inspect_main(int argc, char** argv)
     manifest->add_option("folder", options.manifest_folder, "the add-on's folder as shipped")
         ->required()
         ->check(existing_folder);
+    CLI::App* diff = app.add_subcommand("diff", "what changed between two reports");
+    diff->fallthrough();  // --config, --json and --redact are the inspector's
+    diff->add_option("old", options.diff_old, "the earlier report")->required();
+    diff->add_option("new", options.diff_new, "the later report")->required();
+    CLI::App* redact =
+        app.add_subcommand("redact", "print a report's text without the customer's data");
+    redact->add_option("report", options.redact_file, "Ravelo_Report.dat (or decoded text)")
+        ->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {
@@ -204,6 +261,10 @@ int inspect_main(int argc, char** argv)
     }
     if (manifest->parsed())
         return write_manifest_of(options.manifest_folder);
+    if (redact->parsed())
+        return redact_command(options.redact_file, std::cout, std::cerr);
+    if (diff->parsed())
+        return diff_reports_of(options);
     if (options.reports.empty())
         return usage_error("no report given (see --help)");
     return inspect_reports(options);

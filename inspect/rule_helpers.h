@@ -36,3 +36,7 @@ bool names_module(std::string_view path, const Report& report, const Config& con
 // The Windows name the report gives, or the one its table lacks (8.1, 10,
 // 11); empty when neither knows the version.
 std::string windows_name(const WindowsVersion& windows);
+
+// The version of a SimConnect side-by-side folder, folded, or "":
+// x86_microsoft.flightsimulator.simconnect_<key token>_<version>_<language>_<hash>
+std::string simconnect_version(const AssemblyFolder& folder);

@@ -10,7 +10,8 @@ bool installed(const AssemblyFolder& folder)
     return folder.readable && !folder.files.empty();
 }
 
-// x86_microsoft.flightsimulator.simconnect_<key token>_<version>_<language>_<hash>
+} // namespace
+
 std::string simconnect_version(const AssemblyFolder& folder)
 {
     const std::string name = folded(folder.name);
@@ -24,6 +25,8 @@ std::string simconnect_version(const AssemblyFolder& folder)
                                           ? std::string::npos
                                           : version_end - token_end - 1);
 }
+
+namespace {
 
 bool has_runtime(const SideBySide& listing, const std::string& runtime)
 {

@@ -1,10 +1,14 @@
 // ravelo-inspect on any text: the report parser with its dll.xml and
 // fsx.cfg readers, the file audit, every rule and every output format. A
-// customer's report is untrusted input; none of this may crash on it.
+// customer's report is untrusted input; none of this may crash on it. The
+// support desk's tools too: redaction, the overview and the diff.
 #include "config.h"
 #include "inspection.h"
 #include "manifest.h"
 #include "outputs.h"
+#include "overview_output.h"
+#include "redaction.h"
+#include "report_diff.h"
 #include "report_parser.h"
 #include "rules.h"
 
@@ -43,5 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     write_html(inspection, out);
     write_summary_row(inspection, out);
     write_summary_json(inspection, out);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string redacted = redacted_report(text, find_personal_data(text));
+    const Inspection shared = inspect_bytes("fuzz.dat", redacted, example_config());
+    write_diff_text(inspection, shared, diff_reports(inspection, shared), out);
+    write_diff_json(shared, inspection, diff_reports(shared, inspection), out);
+    write_overview({overview_row(inspection, "a.html"), overview_row(shared, "b.html")}, out);
     return 0;
 }

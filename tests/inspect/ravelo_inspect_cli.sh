@@ -59,6 +59,35 @@ cp "$reports/clean.txt" "$dir/Müller.txt"
 exits "a report named in UTF-8" 0 --config "$config" --summary "$dir/Müller.txt"
 check "its row shows the name as given" grep -q "^$dir/Müller.txt	Ada" "$dir/out"
 
+exits "diff of two reports" 0 --config "$config" diff "$reports/clean.txt" "$reports/faults_everywhere.txt"
+check "diff counts the new findings" grep -q '^Findings: 0 fixed, 12 new, 0 still there$' "$dir/out"
+check "diff shows a file's two digests" grep -qx '      96a75bdbf222c58cabde08ebe2172c9f -> unreadable' "$dir/out"
+exits "diff as JSON" 0 diff --json "$reports/clean.txt" "$reports/clean.txt"
+check "diff as JSON is one object with no changes" grep -q '"changes":\[\]' "$dir/out"
+exits "diff with an unreadable report" 1 diff "$reports/clean.txt" "$dir/missing.dat"
+exits "diff with a damaged report still compares" 1 diff "$reports/clean.txt" "$reports/cut_short.txt"
+check "the damaged report's diff is printed" grep -q '^Findings: ' "$dir/out"
+exits "diff of one report" 2 diff "$reports/clean.txt"
+
+exits "redact a report" 0 redact "$reports/faults_everywhere.txt"
+cp "$dir/out" "$dir/redacted.txt"
+check "the redacted report keeps no name, e-mail or user name" \
+    bash -c "! grep -qiE 'Ada Lovelace|ada@example|ada_flies|Users.Ada' '$dir/redacted.txt'"
+exits "the redacted report is inspected as the original" 0 --config "$config" --summary "$dir/redacted.txt"
+check "its row has the placeholders and the original's findings" \
+    grep -qP '\t\[name\]\t\[e-mail\]\t.*\t5\t5\tsimconnect-missing$' "$dir/out"
+exits "redact a file that is no report" 1 redact "$dir/odd.dat"
+exits "--redact on the summary" 0 --config "$config" --redact --summary "$reports/clean.txt"
+check "the redacted summary names nobody" bash -c "! grep -qiE 'Ada Lovelace|ada@example' '$dir/out'"
+
+exits "an overview with a bad file" 1 --config "$config" --overview "$dir/week" "${batch[@]}"
+check "the overview prints the summary" bash -c "[ \$(wc -l <'$dir/out') -eq 5 ]"
+check "the overview writes its index and a page per report" \
+    bash -c "[ -s '$dir/week/index.html' ] && [ \$(ls '$dir/week' | wc -l) -eq 5 ]"
+exits "a redacted overview" 0 --config "$config" --redact --overview "$dir/shared" "$reports/clean.txt"
+check "the redacted overview and its page name nobody" bash -c "! grep -rqiE 'Ada Lovelace|ada@example|ada_flies|Users.Ada|fuel gauge' '$dir/shared'"
+exits "an overview where no folder can be made" 1 --overview "$dir/odd.dat/x" "$reports/clean.txt"
+
 mkdir -p "$dir/addon/Gauges"
 printf 'abc' >"$dir/addon/Gauges/a.bin"
 exits "manifest of a folder" 0 manifest "$dir/addon"
