@@ -5,7 +5,8 @@
 // making the summary and the overview of 1,000 and of 10,000 reports. Then
 // hostile reports (a dll.xml copy of megabytes of entries, millions of
 // empty lines), each in a child process, with the time and the peak memory
-// they take; with the argument "hostile", only those.
+// they take; with the argument "hostile", only those. With "corpus N", it
+// only writes N of its reports and keeps them, for a profiler to read.
 #include "batch.h"
 #include "inspection.h"
 #include "outputs.h"
@@ -16,6 +17,7 @@
 #include <fstream>
 
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
@@ -118,14 +120,14 @@ struct Corpus {
     std::size_t bytes = 0;
 };
 
-Corpus write_corpus()
+Corpus write_corpus(int count = report_count)
 {
     Corpus corpus;
     corpus.folder = fs::path("/dev/shm") / ("ravelo-inspect-bench-" + std::to_string(getpid()));
     fs::create_directories(corpus.folder);
     std::mt19937 random(20260101);
     std::uniform_int_distribution<std::size_t> size(50 * 1024, 200 * 1024);
-    for (int i = 0; i < report_count; ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::string text = generate_report(random, size(random));
         const std::string file = (corpus.folder / ("report" + std::to_string(i) + ".dat")).string();
         if (!seal_text(text, file.c_str()))
@@ -336,6 +338,11 @@ int main(int argc, char** argv)
     config.vc_runtimes = {"vc80.crt"};
     if (argc > 1 && std::string(argv[1]) == "hostile") {
         run_hostile_reports(config);
+        return 0;
+    }
+    if (argc > 2 && std::string(argv[1]) == "corpus") {
+        const Corpus corpus = write_corpus(std::atoi(argv[2]));
+        std::printf("%zu sealed reports in %s\n", corpus.files.size(), corpus.folder.c_str());
         return 0;
     }
     Corpus corpus = write_corpus();
