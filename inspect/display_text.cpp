@@ -54,23 +54,48 @@ bool is_plain_html_byte(unsigned char byte)
            byte != '"' && byte != '\'';
 }
 
-// Plain ASCII without a character that HTML gives a meaning. Every byte of
-// a page passes through here, so eight are tested at once.
-bool is_plain_html(std::string_view text)
+// Plain ASCII without a character that HTML gives a meaning, eight bytes at
+// once. Setting one low bit folds '&' into '\'' and '<' into '>', so three
+// comparisons cover the five characters.
+bool is_plain_html_word(std::uint64_t x)
+{
+    const std::uint64_t from_tilde_up = ((x + every_byte) | x) & high_bits;
+    return !(has_byte_below(x, 0x20) | from_tilde_up | has_byte(x | every_byte, '\'') |
+             has_byte(x | every_byte * 2, '>') | has_byte(x, '"'));
+}
+
+// How many bytes at the start of text a page shows as they are. Every
+// byte of a page passes through here.
+std::size_t plain_html_length(std::string_view text)
 {
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t x;
+    for (std::uint64_t x; i + 8 <= text.size(); i += 8) {
         std::memcpy(&x, text.data() + i, 8);
-        const std::uint64_t from_tilde_up = ((x + every_byte) | x) & high_bits;
-        if (has_byte_below(x, 0x20) | from_tilde_up | has_byte(x, '&') | has_byte(x, '<') |
-            has_byte(x, '>') | has_byte(x, '"') | has_byte(x, '\''))
-            return false;
+        if (!is_plain_html_word(x))
+            break;
     }
-    for (; i < text.size(); ++i)
-        if (!is_plain_html_byte(text[i]))
-            return false;
-    return true;
+    while (i < text.size() && is_plain_html_byte(text[i]))
+        ++i;
+    return i;
+}
+
+// One byte as printable and then markup escaping show it: neither a \xNN
+// escape nor the UTF-8 of a character from 0xA0 up holds a byte that HTML
+// gives a meaning, so the byte can be escaped on its own.
+void append_html_escaped_byte(std::string& out, unsigned char byte)
+{
+    switch (byte) {
+    case '&': out += "&amp;"; return;
+    case '<': out += "&lt;"; return;
+    case '>': out += "&gt;"; return;
+    case '"': out += "&quot;"; return;
+    case '\'': out += "&#39;"; return;
+    }
+    const char32_t c = code_point(byte);
+    if (is_control(c))
+        append_hex_escape(out, byte);
+    else
+        append_utf8(out, c);
 }
 
 } // namespace
@@ -139,17 +164,19 @@ std::string markup_escaped(const std::string& printed)
 
 std::string html_escaped(std::string_view ansi)
 {
-    if (is_plain_html(ansi))
-        return std::string(ansi);
-    return markup_escaped(printable(ansi));
+    std::string out;
+    append_html_escaped(out, ansi);
+    return out;
 }
 
 void append_html_escaped(std::string& out, std::string_view ansi)
 {
-    if (is_plain_html(ansi))
-        out.append(ansi);
-    else
-        out += html_escaped(ansi);
+    for (std::size_t plain; (plain = plain_html_length(ansi)) < ansi.size();
+         ansi.remove_prefix(plain + 1)) {
+        out.append(ansi.data(), plain);
+        append_html_escaped_byte(out, static_cast<unsigned char>(ansi[plain]));
+    }
+    out.append(ansi);
 }
 
 std::string html_escaped_utf8(std::string_view utf8)

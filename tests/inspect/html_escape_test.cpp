@@ -35,4 +35,22 @@ TEST(HtmlEscaped, EveryByteAtEveryPlaceIsEscaped)
         }
 }
 
+// Escaping resumes after each byte it escapes: two bytes of any kind, at
+// any two places, including side by side and across a word's edge.
+TEST(HtmlEscaped, TwoBytesAtAnyTwoPlacesAreEscaped)
+{
+    const char kinds[] = {'\0', '\t', '\n', ' ', '"', '&', '\'', '<', '>', '=', '~', '\x7f',
+                          '\x80', '\x81', '\x9f', '\xa0', '\xe9', '\xff'};
+    for (char first : kinds)
+        for (char second : kinds)
+            for (std::size_t at = 0; at < 19; ++at)
+                for (std::size_t next = at + 1; next < 19; ++next) {
+                    std::string text(19, 'a');
+                    text[at] = first;
+                    text[next] = second;
+                    ASSERT_EQ(html_escaped(text), escaped_by_hand(printable(text)))
+                        << int(first) << " at " << at << ", " << int(second) << " at " << next;
+                }
+}
+
 } // namespace
