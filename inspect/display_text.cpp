@@ -2,6 +2,7 @@
 
 #include "text_encoding.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -48,11 +49,19 @@ std::uint64_t has_byte(std::uint64_t x, unsigned char c)
     return has_byte_below(x ^ (every_byte * c), 1);
 }
 
-bool is_plain_html_byte(unsigned char byte)
+constexpr bool is_plain_html_byte(unsigned char byte)
 {
     return byte >= 0x20 && byte < 0x7F && byte != '&' && byte != '<' && byte != '>' &&
            byte != '"' && byte != '\'';
 }
+
+// A table, so that the bytes behind the last whole word cost one load each.
+constexpr std::array<bool, 256> plain_html_bytes = [] {
+    std::array<bool, 256> plain{};
+    for (int byte = 0; byte < 256; ++byte)
+        plain[byte] = is_plain_html_byte(static_cast<unsigned char>(byte));
+    return plain;
+}();
 
 // Plain ASCII without a character that HTML gives a meaning, eight bytes at
 // once. Setting one low bit folds '&' into '\'' and '<' into '>', so three
@@ -74,7 +83,7 @@ std::size_t plain_html_length(std::string_view text)
         if (!is_plain_html_word(x))
             break;
     }
-    while (i < text.size() && is_plain_html_byte(text[i]))
+    while (i < text.size() && plain_html_bytes[static_cast<unsigned char>(text[i])])
         ++i;
     return i;
 }
@@ -160,6 +169,20 @@ std::string markup_escaped(const std::string& printed)
     return out;
 }
 
+void append_escaped(std::string& out, std::string_view ansi, bool keep_line_feeds)
+{
+    for (std::size_t plain; (plain = plain_html_length(ansi)) < ansi.size();
+         ansi.remove_prefix(plain + 1)) {
+        out.append(ansi.data(), plain);
+        const unsigned char byte = static_cast<unsigned char>(ansi[plain]);
+        if (byte == '\n' && keep_line_feeds)
+            out += '\n';
+        else
+            append_html_escaped_byte(out, byte);
+    }
+    out.append(ansi);
+}
+
 } // namespace
 
 std::string html_escaped(std::string_view ansi)
@@ -171,12 +194,12 @@ std::string html_escaped(std::string_view ansi)
 
 void append_html_escaped(std::string& out, std::string_view ansi)
 {
-    for (std::size_t plain; (plain = plain_html_length(ansi)) < ansi.size();
-         ansi.remove_prefix(plain + 1)) {
-        out.append(ansi.data(), plain);
-        append_html_escaped_byte(out, static_cast<unsigned char>(ansi[plain]));
-    }
-    out.append(ansi);
+    append_escaped(out, ansi, false);
+}
+
+void append_html_escaped_lines(std::string& out, std::string_view ansi)
+{
+    append_escaped(out, ansi, true);
 }
 
 std::string html_escaped_utf8(std::string_view utf8)

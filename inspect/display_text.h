@@ -22,3 +22,7 @@ std::string html_escaped_utf8(std::string_view utf8);
 // html_escaped, appended to out: long pages are built without a string per
 // piece.
 void append_html_escaped(std::string& out, std::string_view ansi);
+
+// append_html_escaped, with the line feeds kept as they are: each line of a
+// multi-line value escaped on its own.
+void append_html_escaped_lines(std::string& out, std::string_view ansi);

@@ -25,21 +25,10 @@ string escaped(const string& text)
     return html_escaped(text);
 }
 
-// Each line escaped on its own, so the line feeds between them stay.
-void append_escaped_lines(string& out, std::string_view text)
-{
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != string::npos; start = end + 1) {
-        append_html_escaped(out, text.substr(start, end - start));
-        out += '\n';
-    }
-    append_html_escaped(out, text.substr(start));
-}
-
 string escaped_lines(const string& text)
 {
     string out;
-    append_escaped_lines(out, text);
+    append_html_escaped_lines(out, text);
     return out;
 }
 
@@ -182,7 +171,7 @@ void write_registry(const RegistrySection& section, std::ostream& out)
             text += "  -&gt; ";
             append_html_escaped(text, value.name);
             text += " = ";
-            append_escaped_lines(text, value.data);
+            append_html_escaped_lines(text, value.data);
             text += '\n';
         }
     }

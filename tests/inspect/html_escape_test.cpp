@@ -53,4 +53,29 @@ TEST(HtmlEscaped, TwoBytesAtAnyTwoPlacesAreEscaped)
                 }
 }
 
+// Only the line feed stays as it is; each line is escaped as on its own.
+TEST(HtmlEscaped, LinesKeepTheirLineFeedsAndNothingElse)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"empty", "", ""},
+        {"line feeds only", "\n\n", "\n\n"},
+        {"carriage return escaped", "a\r\nb", "a\\x0d\nb"},
+        {"markup on both sides", "<a>\n&'\"", "&lt;a&gt;\n&amp;&#39;&quot;"},
+        {"long lines", std::string(20, 'x') + "\n\t" + std::string(9, 'y'),
+         std::string(20, 'x') + "\n\\x09" + std::string(9, 'y')},
+        {"high bytes", "\xe9\n\x81", "\xc3\xa9\n\\x81"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string out = "x";
+        append_html_escaped_lines(out, c.text);
+        EXPECT_EQ(out, "x" + c.expected);
+    }
+}
+
 } // namespace
