@@ -38,17 +38,6 @@ bool is_plain_ascii(std::string_view text)
 const std::uint64_t every_byte = 0x0101010101010101ull;
 const std::uint64_t high_bits = 0x8080808080808080ull;
 
-// Some byte of the eight is below n (n at most 0x80).
-std::uint64_t has_byte_below(std::uint64_t x, unsigned n)
-{
-    return (x - every_byte * n) & ~x & high_bits;
-}
-
-std::uint64_t has_byte(std::uint64_t x, unsigned char c)
-{
-    return has_byte_below(x ^ (every_byte * c), 1);
-}
-
 constexpr bool is_plain_html_byte(unsigned char byte)
 {
     return byte >= 0x20 && byte < 0x7F && byte != '&' && byte != '<' && byte != '>' &&
@@ -64,13 +53,17 @@ constexpr std::array<bool, 256> plain_html_bytes = [] {
 }();
 
 // Plain ASCII without a character that HTML gives a meaning, eight bytes at
-// once. Setting one low bit folds '&' into '\'' and '<' into '>', so three
-// comparisons cover the five characters.
+// once. A byte below 0x20, or equal to one of the five once a low bit is set
+// ('&' folds into '\'' and '<' into '>'), borrows from its high bit when its
+// floor is subtracted; a byte whose high bit was set is caught on its own.
 bool is_plain_html_word(std::uint64_t x)
 {
+    const std::uint64_t borrowed = (x - every_byte * 0x20) |
+                                   (((x | every_byte) ^ (every_byte * '\'')) - every_byte) |
+                                   (((x | every_byte * 2) ^ (every_byte * '>')) - every_byte) |
+                                   ((x ^ (every_byte * '"')) - every_byte);
     const std::uint64_t from_tilde_up = ((x + every_byte) | x) & high_bits;
-    return !(has_byte_below(x, 0x20) | from_tilde_up | has_byte(x | every_byte, '\'') |
-             has_byte(x | every_byte * 2, '>') | has_byte(x, '"'));
+    return !((borrowed & ~x & high_bits) | from_tilde_up);
 }
 
 // How many bytes at the start of text a page shows as they are. Every
