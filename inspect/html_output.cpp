@@ -148,6 +148,11 @@ void write_side_by_side(const SideBySide& listing, std::ostream& out)
     out << "</pre></details>\n";
 }
 
+// The deepest indent a registry line gets, then the arrow before a value:
+// a value's line starts with one append rather than two.
+const std::size_t deepest_indent = 80;
+const string indent_then_arrow = string(deepest_indent, ' ') + "  -&gt; ";
+
 void write_registry(const RegistrySection& section, std::ostream& out)
 {
     out << "<details><summary>" << section.root << " (" << section.keys.size()
@@ -157,18 +162,17 @@ void write_registry(const RegistrySection& section, std::ostream& out)
     thread_local string text;
     text.clear();
     for (const RegistryKey& key : section.keys) {
-        const std::size_t indent = 2 * std::min(key.level, 40u);
-        text.append(indent, ' ');
+        const std::size_t indent = 2 * std::min<std::size_t>(key.level, deepest_indent / 2);
+        text.append(indent_then_arrow, deepest_indent - indent, indent);
         append_html_escaped(text, key.path);
         text += '\n';
         if (!key.failure.empty()) {
-            text.append(indent, ' ');
+            text.append(indent_then_arrow, deepest_indent - indent, indent);
             append_html_escaped(text, key.failure);
             text += '\n';
         }
         for (const RegistryValue& value : key.values) {
-            text.append(indent, ' ');
-            text += "  -&gt; ";
+            text.append(indent_then_arrow, deepest_indent - indent, string::npos);
             append_html_escaped(text, value.name);
             text += " = ";
             append_html_escaped_lines(text, value.data);
