@@ -126,16 +126,17 @@ public:
         : directory(directory), name(name)
     {
         // Written aside and renamed, so the name shows only with its byte.
+        // Quoted: some device names hold spaces (nul .txt).
         made = running_under_wine() &&
                run_unix_program_until(directory, "Z:\\bin\\sh",
-                                      "sh -c \"printf x > " + name + ".part && mv " + name +
-                                          ".part " + name + "\"",
+                                      "sh -c \"printf x > '" + name + ".part' && mv '" + name +
+                                          ".part' '" + name + "'\"",
                                       name, true);
     }
     ~file_named_like_device()
     {
         if (made)
-            run_unix_program_until(directory, "Z:\\bin\\rm", "rm -f " + name, name, false);
+            run_unix_program_until(directory, "Z:\\bin\\rm", "rm -f \"" + name + "\"", name, false);
     }
     file_named_like_device(const file_named_like_device&) = delete;
     file_named_like_device& operator=(const file_named_like_device&) = delete;
