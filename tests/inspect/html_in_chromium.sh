@@ -6,18 +6,7 @@ set -u
 inspect=$1
 fixtures=$2
 out=$3
-browser=$(command -v chromium || command -v chromium-browser) || {
-    echo "chromium is not installed"; exit 77; }
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
-profile=$(mktemp -d)
-trap 'rm -rf "$profile"' EXIT
-source "$(dirname "$0")/../checks.sh"
-chrome() {
-    timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
-        --disable-background-networking --disable-component-update --disable-sync \
-        --user-data-dir="$profile" "$@" 2>"$out/chromium.log"
-}
+source "$(dirname "$0")/chromium.sh"
 
 # The description holds <script>document.title='owned'</script>; the name
 # and a file name get an element with an event handler too.

@@ -122,19 +122,6 @@ TEST(Redaction, LeavesNoTraceOfThePersonalDataAndKeepsTheReport)
     }
 }
 
-TEST(Redaction, PlaceholdersStandWhereTheDataWas)
-{
-    const std::string original = fixture_report("clean.txt");
-    const Inspection inspection = inspect_text("r", redacted_report(original, find_personal_data(original)));
-    const Report& report = inspection.report;
-    EXPECT_EQ(report.customer.name, redacted_name_text);
-    EXPECT_EQ(report.customer.email, redacted_email_text);
-    EXPECT_EQ(report.customer.forum, redacted_forum_text);
-    EXPECT_EQ(report.customer.description,
-              std::string(redacted_description_text) + "\n" + redacted_description_text);
-    EXPECT_EQ(report.app_data_path, "C:\\Users\\[user]\\AppData\\Roaming");
-}
-
 // A report cut inside its basic information: the parser reads less of the
 // description than the customer wrote, but every line of it goes.
 TEST(Redaction, TheWholeDescriptionOfADamagedReport)
