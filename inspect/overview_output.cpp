@@ -95,10 +95,13 @@ void write_chart(const char* title, const std::map<string, Bar>& counted, std::o
     out << "</svg>\n";
 }
 
+// A rule whose severity differs between reports is drawn in its gravest.
 void count(std::map<string, Bar>& counted, const string& label, const string& css = "")
 {
-    auto found = counted.emplace(label, Bar{label, 0, css}).first;
-    ++found->second.count;
+    Bar& bar = counted.emplace(label, Bar{label, 0, css}).first->second;
+    ++bar.count;
+    if (severity_rank(css) < severity_rank(bar.css))
+        bar.css = css;
 }
 
 string windows_label(const WindowsVersion& windows)

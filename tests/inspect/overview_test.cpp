@@ -56,6 +56,17 @@ TEST(Overview, BarsCountTheReportsAndTheTotalsAddUp)
     }
 }
 
+// addon-path-missing is a note in one report and a warning in the other.
+TEST(Overview, ABarTakesTheGravestSeverityItsRuleHad)
+{
+    std::ostringstream out;
+    write_overview(batch_rows({"unregistered_module.txt", "faults_everywhere.txt"}), out);
+    const std::string page = out.str();
+    const std::size_t bar = page.find("<title>addon-path-missing: 2</title>");
+    ASSERT_NE(bar, std::string::npos);
+    EXPECT_EQ(page.compare(page.find("class=\"bar", bar), 18, "class=\"bar warning"), 0);
+}
+
 TEST(Overview, ARowKeepsEachRuleOnceAndTheFirstFinding)
 {
     const OverviewRow row = overview_row(
