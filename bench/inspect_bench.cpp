@@ -7,10 +7,10 @@
 // empty lines), each in a child process, with the time and the peak memory
 // they take; with the argument "hostile", only those. With "corpus N", it
 // only writes N of its reports and keeps them, for a profiler to read.
-#include "batch.h"
-#include "inspection.h"
-#include "outputs.h"
-#include "overview_output.h"
+#include "desk/batch.h"
+#include "desk/inspection.h"
+#include "output/outputs.h"
+#include "output/overview.h"
 #include "seal/report_cipher.h"
 
 #include <fcntl.h>

@@ -1,13 +1,13 @@
 // ravelo-inspect: reads Ravelo reports and says what is wrong and why.
-#include "batch.h"
-#include "config.h"
-#include "file_names.h"
+#include "audit/config.h"
+#include "audit/manifest.h"
+#include "desk/batch.h"
+#include "desk/inspection.h"
+#include "desk/support_desk.h"
 #include "inspect_main.h"
-#include "inspection.h"
-#include "manifest.h"
-#include "outputs.h"
-#include "overview_output.h"
-#include "support_desk.h"
+#include "output/outputs.h"
+#include "output/overview.h"
+#include "report/file_names.h"
 
 #include <ravelo_version.h>
 

@@ -1,8 +1,8 @@
-#include "config.h"
+#include "audit/config.h"
 
-#include "file_names.h"
-#include "manifest.h"
-#include "text_encoding.h"
+#include "audit/manifest.h"
+#include "report/file_names.h"
+#include "report/text_encoding.h"
 
 #include <toml++/toml.h>
 

@@ -1,10 +1,10 @@
-#include "manifest.h"
+#include "audit/manifest.h"
 
-#include "config_files.h"
-#include "file_names.h"
-#include "rule_helpers.h"
-#include "text_encoding.h"
-#include "../seal/md5.h"
+#include "report/config_files.h"
+#include "report/file_names.h"
+#include "report/text_encoding.h"
+#include "rules/helpers.h"
+#include "seal/md5.h"
 
 #include <algorithm>
 #include <filesystem>

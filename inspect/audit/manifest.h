@@ -1,6 +1,6 @@
 #pragma once
-#include "config.h"
-#include "report_model.h"
+#include "audit/config.h"
+#include "report/model.h"
 
 #include <ostream>
 #include <string>

@@ -1,4 +1,4 @@
-#include "batch.h"
+#include "desk/batch.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,8 +1,8 @@
-#include "report_diff.h"
+#include "desk/diff.h"
 
-#include "display_text.h"
-#include "outputs.h"
-#include "rule_helpers.h"
+#include "output/display_text.h"
+#include "output/outputs.h"
+#include "rules/helpers.h"
 
 #include <nlohmann/json.hpp>
 

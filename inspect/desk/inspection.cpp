@@ -1,12 +1,12 @@
-#include "inspection.h"
+#include "desk/inspection.h"
 
-#include "file_names.h"
-#include "manifest.h"
-#include "redaction.h"
-#include "report_parser.h"
-#include "rules.h"
-#include "../tools/report_decipher.h"
-#include "../tools/report_shape.h"
+#include "audit/manifest.h"
+#include "desk/redaction.h"
+#include "report/file_names.h"
+#include "report/parser.h"
+#include "rules/rules.h"
+#include "tools/report_decipher.h"
+#include "tools/report_shape.h"
 
 #include <cstdio>
 #include <memory>

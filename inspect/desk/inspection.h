@@ -1,7 +1,7 @@
 #pragma once
-#include "config.h"
-#include "finding.h"
-#include "report_model.h"
+#include "audit/config.h"
+#include "report/model.h"
+#include "rules/finding.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "overview_output.h"
+#include "output/overview.h"
 
-#include "batch.h"
-#include "file_names.h"
-#include "outputs.h"
+#include "desk/batch.h"
+#include "output/outputs.h"
+#include "report/file_names.h"
 
 #include <filesystem>
 #include <fstream>

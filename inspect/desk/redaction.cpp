@@ -1,9 +1,9 @@
-#include "redaction.h"
+#include "desk/redaction.h"
 
-#include "display_text.h"
-#include "report_lines.h"
-#include "report_parser.h"
-#include "rule_helpers.h"
+#include "output/display_text.h"
+#include "report/lines.h"
+#include "report/parser.h"
+#include "rules/helpers.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "support_desk.h"
+#include "desk/support_desk.h"
 
-#include "inspection.h"
-#include "redaction.h"
-#include "report_diff.h"
+#include "desk/diff.h"
+#include "desk/inspection.h"
+#include "desk/redaction.h"
 
 namespace {
 

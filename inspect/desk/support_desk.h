@@ -1,5 +1,5 @@
 #pragma once
-#include "config.h"
+#include "audit/config.h"
 
 #include <ostream>
 #include <string>

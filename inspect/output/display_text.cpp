@@ -1,6 +1,6 @@
-#include "display_text.h"
+#include "output/display_text.h"
 
-#include "text_encoding.h"
+#include "report/text_encoding.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-#include "inspection.h"
+#include "desk/inspection.h"
 
 #include <ostream>
 #include <string>

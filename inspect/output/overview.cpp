@@ -1,8 +1,8 @@
-#include "overview_output.h"
+#include "output/overview.h"
 
-#include "display_text.h"
-#include "outputs.h"
-#include "rule_helpers.h"
+#include "output/display_text.h"
+#include "output/outputs.h"
+#include "rules/helpers.h"
 
 #include <algorithm>
 #include <map>

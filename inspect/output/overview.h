@@ -1,6 +1,6 @@
 #pragma once
-#include "config.h"
-#include "inspection.h"
+#include "audit/config.h"
+#include "desk/inspection.h"
 
 #include <functional>
 #include <ostream>

@@ -1,7 +1,7 @@
-#include "outputs.h"
+#include "output/outputs.h"
 
-#include "display_text.h"
-#include "rule_helpers.h"
+#include "output/display_text.h"
+#include "rules/helpers.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "../inspect_main.h"
+#include "inspect_main.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
-#include "config_files.h"
+#include "report/config_files.h"
 
-#include "text_encoding.h"
+#include "report/text_encoding.h"
 
 #include <pugixml.hpp>
 

@@ -1,4 +1,4 @@
-#include "report_lines.h"
+#include "report/lines.h"
 
 #include <algorithm>
 #include <string>

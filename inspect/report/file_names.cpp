@@ -1,4 +1,4 @@
-#include "file_names.h"
+#include "report/file_names.h"
 
 std::filesystem::path path_from_utf8(const std::string& name)
 {

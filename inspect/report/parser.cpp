@@ -1,7 +1,7 @@
-#include "report_parser.h"
+#include "report/parser.h"
 
-#include "config_files.h"
-#include "report_lines.h"
+#include "report/config_files.h"
+#include "report/lines.h"
 #include "tools/report_shape.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "report_model.h"
+#include "report/model.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "text_encoding.h"
+#include "report/text_encoding.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "config_files.h"
-#include "report_lines.h"
-#include "rule_helpers.h"
-#include "rules.h"
+#include "report/config_files.h"
+#include "report/lines.h"
+#include "rules/helpers.h"
+#include "rules/rules.h"
 
 #include <algorithm>
 #include <unordered_set>

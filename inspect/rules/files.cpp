@@ -1,5 +1,5 @@
-#include "rule_helpers.h"
-#include "rules.h"
+#include "rules/helpers.h"
+#include "rules/rules.h"
 
 namespace {
 

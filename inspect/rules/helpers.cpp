@@ -1,7 +1,7 @@
-#include "rule_helpers.h"
+#include "rules/helpers.h"
 
-#include "config_files.h"
-#include "report_lines.h"
+#include "report/config_files.h"
+#include "report/lines.h"
 
 #include <algorithm>
 

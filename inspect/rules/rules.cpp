@@ -1,4 +1,4 @@
-#include "rules.h"
+#include "rules/rules.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // run_batch on Win32 threads: mingw's win32 thread model, which the Windows
 // trees build with, has no std::thread.
-#include "../batch.h"
+#include "desk/batch.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The Windows entry point: the command line comes as UTF-16, so that any
 // file name reaches the inspector whatever the ANSI code page, and goes on
 // as UTF-8.
-#include "../inspect_main.h"
+#include "inspect_main.h"
 
 #include <windows.h>
 

@@ -2,15 +2,15 @@
 // fsx.cfg readers, the file audit, every rule and every output format. A
 // customer's report is untrusted input; none of this may crash on it. The
 // support desk's tools too: redaction, the overview and the diff.
-#include "config.h"
-#include "inspection.h"
-#include "manifest.h"
-#include "outputs.h"
-#include "overview_output.h"
-#include "redaction.h"
-#include "report_diff.h"
-#include "report_parser.h"
-#include "rules.h"
+#include "audit/config.h"
+#include "audit/manifest.h"
+#include "desk/diff.h"
+#include "desk/inspection.h"
+#include "desk/redaction.h"
+#include "output/outputs.h"
+#include "output/overview.h"
+#include "report/parser.h"
+#include "rules/rules.h"
 
 #include <cstdint>
 #include <cstdlib>

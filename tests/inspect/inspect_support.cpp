@@ -1,6 +1,6 @@
-#include "inspect_support.h"
+#include "tests/inspect/inspect_support.h"
 
-#include "../test_support.h"
+#include "tests/test_support.h"
 
 #include <stdexcept>
 

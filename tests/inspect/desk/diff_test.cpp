@@ -1,5 +1,5 @@
-#include "inspect_support.h"
-#include "report_diff.h"
+#include "desk/diff.h"
+#include "tests/inspect/inspect_support.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
-#include "display_text.h"
-#include "inspect_support.h"
-#include "redaction.h"
-#include "rule_helpers.h"
+#include "desk/redaction.h"
+#include "output/display_text.h"
+#include "rules/helpers.h"
+#include "tests/inspect/inspect_support.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
-source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../checks.sh"
 chrome() {
     timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
         --disable-background-networking --disable-component-update --disable-sync \

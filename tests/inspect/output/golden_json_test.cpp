@@ -1,8 +1,8 @@
-#include "inspect_support.h"
-#include "outputs.h"
-#include "rules.h"
+#include "output/outputs.h"
+#include "rules/rules.h"
 #include "seal/report_cipher.h"
-#include "../test_support.h"
+#include "tests/inspect/inspect_support.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

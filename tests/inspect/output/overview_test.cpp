@@ -1,5 +1,5 @@
-#include "inspect_support.h"
-#include "overview_output.h"
+#include "output/overview.h"
+#include "tests/inspect/inspect_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "inspect_support.h"
-#include "outputs.h"
-#include "report_parser.h"
+#include "output/outputs.h"
+#include "report/parser.h"
+#include "tests/inspect/inspect_support.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,11 +1,11 @@
-#include "config_files.h"
-#include "display_text.h"
-#include "inspect_support.h"
-#include "manifest.h"
-#include "outputs.h"
-#include "report_parser.h"
-#include "rule_helpers.h"
-#include "../test_support.h"
+#include "audit/manifest.h"
+#include "output/display_text.h"
+#include "output/outputs.h"
+#include "report/config_files.h"
+#include "report/parser.h"
+#include "rules/helpers.h"
+#include "tests/inspect/inspect_support.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 

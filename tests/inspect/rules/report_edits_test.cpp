@@ -1,4 +1,4 @@
-#include "inspect_support.h"
+#include "tests/inspect/inspect_support.h"
 
 #include <gtest/gtest.h>
 
