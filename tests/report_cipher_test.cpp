@@ -68,6 +68,17 @@ bool holds_report(const std::string& path, const std::string& text)
     return fs::exists(path) && decipher_report(read_file_bytes(path), plain) && plain == text;
 }
 
+// Read-only as Windows means it: FILE_ATTRIBUTE_READONLY there, no write
+// permission for the owner here.
+void set_read_only(const std::string& path, bool on)
+{
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+#else
+    chmod(path.c_str(), on ? 0444 : 0644);
+#endif
+}
+
 // The deciphered block at index, padding included.
 std::string plain_block(const std::string& sealed, std::size_t index)
 {
@@ -199,6 +210,15 @@ TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
     EXPECT_FALSE(seal_text("newer\n", folder.c_str()));
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(holds_report(folder + ".tmp", "newer\n"));
+
+    const std::string read_only = scratch.file("read-only.dat");
+    ASSERT_TRUE(seal_text("earlier\n", read_only.c_str()));
+    const std::string earlier_bytes = read_file_bytes(read_only);
+    set_read_only(read_only, true);
+    EXPECT_FALSE(seal_text("newer\n", read_only.c_str()));
+    set_read_only(read_only, false);
+    EXPECT_EQ(read_file_bytes(read_only), earlier_bytes);
+    EXPECT_TRUE(holds_report(read_only + ".tmp", "newer\n"));
 
 #ifdef _WIN32
     const std::string file = scratch.file("Ravelo_Report.dat");
