@@ -211,14 +211,21 @@ TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(holds_report(folder + ".tmp", "newer\n"));
 
-    const std::string read_only = scratch.file("read-only.dat");
-    ASSERT_TRUE(seal_text("earlier\n", read_only.c_str()));
-    const std::string earlier_bytes = read_file_bytes(read_only);
-    set_read_only(read_only, true);
-    EXPECT_FALSE(seal_text("newer\n", read_only.c_str()));
-    set_read_only(read_only, false);
-    EXPECT_EQ(read_file_bytes(read_only), earlier_bytes);
-    EXPECT_TRUE(holds_report(read_only + ".tmp", "newer\n"));
+    bool read_only_refused = true;
+#ifdef _WIN32
+    // Wine replaces a read-only file as a Unix rename does; Windows refuses.
+    read_only_refused = !running_under_wine();
+#endif
+    if (read_only_refused) {
+        const std::string read_only = scratch.file("read-only.dat");
+        ASSERT_TRUE(seal_text("earlier\n", read_only.c_str()));
+        const std::string earlier_bytes = read_file_bytes(read_only);
+        set_read_only(read_only, true);
+        EXPECT_FALSE(seal_text("newer\n", read_only.c_str()));
+        set_read_only(read_only, false);
+        EXPECT_EQ(read_file_bytes(read_only), earlier_bytes);
+        EXPECT_TRUE(holds_report(read_only + ".tmp", "newer\n"));
+    }
 
 #ifdef _WIN32
     const std::string file = scratch.file("Ravelo_Report.dat");
