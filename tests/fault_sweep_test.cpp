@@ -25,7 +25,6 @@
 #include <iostream>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -496,58 +495,5 @@ TEST_F(FaultSweep, ARefusedReplacementThenAnotherFailureLosesNoMoreThanTheRewrit
         }
         std::filesystem::remove(temporary);
     }
-}
-
-// Each call of the sealing failed in its turn (the nth of its kind, once or
-// from then on), with the earlier report replaceable or not. The new report
-// ends in the report's place, or the earlier report stays whole; a temporary
-// file left behind holds the whole new report. Only a rewrite in place that
-// runs out of space twice may leave part of the new report alone.
-TEST_F(FaultSweep, NoFailureOfTheSealingLosesBothReports)
-{
-    bool written = false;
-    const std::string text = scan(written);
-    ASSERT_TRUE(written);
-    const std::string sealed = read_file_bytes(scratch.path() / report_file_name);
-    const std::string temporary = scratch.file("Ravelo_Report.dat.tmp");
-    const std::pair<substitute_call, const char*> calls[] = {
-        {substitute_call::open_file, "CreateFileA"},   {substitute_call::write_file, "WriteFile"},
-        {substitute_call::flush_file, "FlushFileBuffers"}, {substitute_call::move_file, "MoveFileExA"},
-        {substitute_call::delete_file, "DeleteFileA"}};
-    unsigned runs = 0;
-    for (const bool replaceable : {true, false})
-        for (const auto& [call, call_name] : calls)
-            for (const unsigned times : {1u, UINT_MAX})
-                for (unsigned nth = 1; nth <= 3; ++nth) {
-                    if (call == substitute_call::move_file && !replaceable)
-                        continue;
-                    SCOPED_TRACE(std::string(replaceable ? "replaceable" : "every rename refused") + ", " +
-                                 call_name + " number " + std::to_string(nth) +
-                                 (times == 1 ? " failing" : " and every later one failing"));
-                    write_file_bytes(scratch.path() / report_file_name, earlier_report);
-                    std::filesystem::remove(temporary);
-                    clear_call_failures();
-                    if (!replaceable)
-                        fail_call(substitute_call::move_file, 1, UINT_MAX);
-                    fail_call(call, nth, times);
-                    const bool sealed_now = seal_report();
-                    clear_call_failures();
-                    ++runs;
-                    const std::string file = read_file_bytes(scratch.path() / report_file_name);
-                    std::string plain;
-                    const bool temporary_left = std::filesystem::exists(temporary);
-                    if (temporary_left) {
-                        EXPECT_TRUE(decipher_report(read_file_bytes(temporary), plain) && plain == text)
-                            << "a temporary file left holds the whole new report";
-                    }
-                    if (sealed_now) {
-                        EXPECT_TRUE(file == sealed);
-                    } else if (call == substitute_call::write_file && times > 1 && !replaceable && nth > 1) {
-                        EXPECT_TRUE(file.size() <= sealed.size() && sealed.compare(0, file.size(), file) == 0);
-                    } else {
-                        EXPECT_TRUE(file == earlier_report || temporary_left) << "one of the two reports kept";
-                    }
-                }
-    EXPECT_EQ(runs, 54u);
 }
 #endif
