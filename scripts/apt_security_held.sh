@@ -50,7 +50,9 @@ removed_packages() {
 # install_with_security_held PACKAGE LOG: simulates the install, goes on only
 # when it would remove nothing, installs (with --no-remove: apt-get stops
 # rather than remove a package the machine has), and says what it did.
-# Uses $sudo as install_deps.sh sets it.
+# Moving a library from the security lists to the main ones is a downgrade,
+# which apt-get -y refuses unless told: --allow-downgrades. Uses $sudo as
+# install_deps.sh sets it.
 install_with_security_held() {
     local package=$1 log=$2 preferences machine="" moved removed status options=()
     preferences=$(mktemp "${TMPDIR:-/tmp}/ravelo-apt-preferences.XXXXXX") || return 1
@@ -62,8 +64,8 @@ install_with_security_held() {
     removed=$(removed_packages <"$log" | paste -sd' ')
     moved=$(moved_packages <"$log" | paste -sd',' | sed 's/,/, /g')
     if [ "$status" -eq 0 ] && [ -z "$removed" ]; then
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-remove "${options[@]}" "$package" \
-            >>"$log" 2>&1
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-remove --allow-downgrades \
+            "${options[@]}" "$package" >>"$log" 2>&1
         status=$?
     elif [ -n "$removed" ]; then
         status=1

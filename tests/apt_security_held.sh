@@ -73,6 +73,63 @@ check "a simulation that removes a package: no install" \
 check "and it says which package it would remove" grep -qF "it would remove wine64" <<<"$said"
 check "the preferences file is gone then too" [ -z "$(ls "$scratch" | grep ravelo-apt-preferences)" ]
 
+# The real apt-get, on a machine of its own (APT_CONFIG: its own status
+# file, lists and archives; dpkg is /bin/true, so nothing is installed):
+# ravelo-lib is installed from the security lists and ravelo-app needs the
+# main lists' version, as wine32:i386 needs libwine. The install moves
+# ravelo-lib back, and leaves ravelo-other, newer than the main lists' and
+# needed by nothing, as it is.
+lab=$scratch/lab
+mkdir -p "$lab"/{etc/parts,etc/preferences.d,etc/sources.d,lists/partial,archives/partial,log,main,security}
+make_deb() { # repository, package, version, depends
+    local tree=$lab/build-$2-$3
+    mkdir -p "$tree/DEBIAN"
+    printf 'Package: %s\nVersion: %s\nArchitecture: all\nMaintainer: x <x@example.org>\n%sDescription: lab\n' \
+        "$2" "$3" "${4:+Depends: $4
+}" >"$tree/DEBIAN/control"
+    dpkg-deb -b "$tree" "$lab/$1/$2_$3_all.deb" >/dev/null
+    { sed '$d' "$tree/DEBIAN/control"; echo "Filename: ./$2_$3_all.deb"
+      echo "Size: $(stat -c %s "$lab/$1/$2_$3_all.deb")"
+      echo "SHA256: $(sha256sum "$lab/$1/$2_$3_all.deb" | cut -d' ' -f1)"; echo "Description: lab"; echo; } \
+        >>"$lab/$1/Packages"
+}
+make_release() { # repository, label
+    printf 'Origin: Debian\nLabel: %s\nSuite: stable\nCodename: bookworm\nSHA256:\n %s %s Packages\n' "$2" \
+        "$(sha256sum "$lab/$1/Packages" | cut -d' ' -f1)" "$(stat -c %s "$lab/$1/Packages")" >"$lab/$1/Release"
+}
+make_deb main ravelo-lib 1.0
+make_deb main ravelo-app 1.0 "ravelo-lib (= 1.0)"
+make_deb main ravelo-other 1.0
+make_deb security ravelo-lib 1.0+deb12u1
+make_release main Debian
+make_release security Debian-Security
+printf 'deb [trusted=yes] file:%s ./\n' "$lab/main" "$lab/security" >"$lab/etc/sources.list"
+printf 'Package: %s\nStatus: install ok installed\nMaintainer: x <x@example.org>\nArchitecture: all\nVersion: %s\nDescription: lab\n\n' \
+    ravelo-lib 1.0+deb12u1 ravelo-other 2.0 >"$lab/status"
+cat >"$lab/apt.conf" <<CONF
+Dir::Etc::Main "$lab/etc/apt.conf"; Dir::Etc::Parts "$lab/etc/parts";
+Dir::Etc::sourcelist "$lab/etc/sources.list"; Dir::Etc::sourceparts "$lab/etc/sources.d";
+Dir::Etc::Preferences "$lab/etc/preferences"; Dir::Etc::PreferencesParts "$lab/etc/preferences.d";
+Dir::State::Lists "$lab/lists"; Dir::State::status "$lab/status"; Dir::State::extended_states "$lab/extended_states";
+Dir::Cache "$lab"; Dir::Cache::archives "$lab/archives"; Dir::Log "$lab/log";
+Dir::Bin::dpkg "/bin/true"; Debug::NoLocking "true"; APT::Sandbox::User "root";
+CONF
+if APT_CONFIG=$lab/apt.conf apt-get -qq update >"$lab/update.log" 2>&1; then
+    said=$(APT_CONFIG=$lab/apt.conf TMPDIR="$scratch" sudo="" bash -c \
+        "source '$root/scripts/apt_security_held.sh'; install_with_security_held ravelo-app '$lab/install.log'")
+    status=$?
+    check "with the real apt-get, a library moved back to the main lists' version is installed: status 0" \
+        [ "$status" -eq 0 ]
+    check "and it says what it moved" grep -qF "moved to the versions both architectures offer: ravelo-lib 1.0+deb12u1 -> 1.0" \
+        <<<"$said"
+    check "a package newer than the main lists' that nothing needs is not moved" \
+        bash -c "! grep -q 'ravelo-other' '$lab/install.log'"
+    check "no preferences file is left" [ -z "$(ls "$scratch" | grep ravelo-apt-preferences)" ]
+    [ "$status" -eq 0 ] || tail -n3 "$lab/install.log"
+else
+    echo "skipped: apt-get cannot read a local list here ($(tail -n1 "$lab/update.log"))"
+fi
+
 # apt itself reads the pins: every list of Debian's main archive at 1001,
 # every security list at 100.
 policy=$(apt-cache -o "Dir::Etc::Preferences=$scratch/alone" policy 2>/dev/null)
