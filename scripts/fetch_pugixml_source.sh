@@ -19,10 +19,33 @@ suite=bookworm
 mirror=${RAVELO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
 dest=$(realpath -m "$1")
-cache=${RAVELO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/ravelo}
+say() { echo "fetch_pugixml_source.sh: $*" >&2; }
+
+# The cache folder the user's environment names, absolute (apt takes a
+# relative path from /etc/apt); nothing when it names none. A relative
+# XDG_CACHE_HOME names none: the XDG base directory rules say to ignore it.
+user_cache() {
+    if [ -n "${RAVELO_CACHE_DIR:-}" ]; then
+        realpath -m "$RAVELO_CACHE_DIR"
+        return
+    fi
+    case ${XDG_CACHE_HOME:-} in
+    /*) echo "$XDG_CACHE_HOME/ravelo"; return ;;
+    esac
+    case ${HOME:-} in
+    /*) echo "$HOME/.cache/ravelo" ;;
+    esac
+}
+
+cache=$(user_cache)
+# Without a home to hold it (none, or one that cannot be written, as for a
+# service account), the cache goes beside DIR and lives as long as the tree.
+if [ -z "$cache" ] || ! mkdir -p "$cache" 2>/dev/null || [ ! -w "$cache" ]; then
+    cache=$(dirname "$dest")/pugixml-cache
+    say "no cache outside the build tree can be made: using $cache"
+fi
 entry=$cache/pugixml-$version
 dsc=$entry/pugixml_$version.dsc
-say() { echo "fetch_pugixml_source.sh: $*" >&2; }
 
 dsc_is_pinned() {
     [ -f "$dsc" ] && echo "$dsc_sha256  $dsc" | sha256sum --quiet -c - >/dev/null 2>&1

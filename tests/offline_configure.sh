@@ -54,6 +54,26 @@ if ls "$cache"/pugixml-*/*.dsc >/dev/null 2>&1; then
             "! RAVELO_CACHE_DIR='$scratch/altered' unshare -n bash '$fetch' '$scratch/unpacked-$altered' 2>/dev/null"
         check "and nothing is unpacked from it" [ ! -e "$scratch/unpacked-$altered" ]
     done
+    # Where the cache is: a relative XDG_CACHE_HOME is no cache folder (the
+    # XDG rules say to ignore it), a relative RAVELO_CACHE_DIR is taken from
+    # the current folder, and a HOME that cannot hold one (none, or one
+    # that cannot be written) leaves a cache beside the build tree.
+    mkdir -p "$scratch/home/.cache" "$scratch/elsewhere" "$scratch/beside/third_party"
+    cp -r "$cache" "$scratch/home/.cache/ravelo"
+    cp -r "$cache" "$scratch/elsewhere/relative-cache"
+    cp -r "$cache" "$scratch/beside/third_party/pugixml-cache"
+    check "a relative XDG_CACHE_HOME is ignored: the cache in ~/.cache serves, offline" bash -c \
+        "cd '$scratch/elsewhere' && env -u RAVELO_CACHE_DIR HOME='$scratch/home' XDG_CACHE_HOME=relative \
+           unshare -n bash '$fetch' '$scratch/unpacked-xdg' 2>/dev/null && [ ! -e relative ]"
+    check "a relative RAVELO_CACHE_DIR is the current folder's, offline" bash -c \
+        "cd '$scratch/elsewhere' && RAVELO_CACHE_DIR=relative-cache unshare -n bash '$fetch' '$scratch/unpacked-rel' 2>/dev/null"
+    for home in "no HOME:-u HOME" "a HOME that cannot be written:HOME=/proc/ravelo-home"; do
+        check "${home%%:*}: the cache beside the build tree serves, offline" bash -c \
+            "env -u RAVELO_CACHE_DIR -u XDG_CACHE_HOME ${home#*:} unshare -n bash '$fetch' \
+               '$scratch/beside/third_party/pugixml' 2>/dev/null &&
+             [ -f '$scratch/beside/third_party/pugixml/src/pugixml.cpp' ]"
+        rm -rf "$scratch/beside/third_party/pugixml"
+    done
     RAVELO_CACHE_DIR=$cache unshare -n bash "$fetch" "$scratch/unpacked" 2>/dev/null
     echo x >>"$scratch/unpacked/src/pugixml.cpp"
     check "an unpacked source altered in build/ is unpacked again" bash -c \
