@@ -47,14 +47,22 @@ removed_packages() {
     sed -n 's/^Remv \([^ ]*\).*/\1/p'
 }
 
-# install_with_security_held PACKAGE LOG: simulates the install, goes on only
-# when it would remove nothing, installs (with --no-remove: apt-get stops
+# install_with_security_held PACKAGE LOG: does nothing when apt resolves the
+# install as the machine stands (the first try then failed otherwise: a
+# lock held, a download cut), since holding the lists would only move
+# libraries off their security versions. Else simulates the install with
+# the lists held, goes on only when it would remove nothing, installs (with --no-remove: apt-get stops
 # rather than remove a package the machine has), and says what it did.
 # Moving a library from the security lists to the main ones is a downgrade,
 # which apt-get -y refuses unless told: --allow-downgrades. Uses $sudo as
 # install_deps.sh sets it.
 install_with_security_held() {
     local package=$1 log=$2 preferences machine="" moved removed status options=()
+    if $sudo apt-get -s install "$package" >"$log" 2>&1; then
+        echo "Not holding Debian's security lists: apt resolves $package without that" \
+             "(see the first try's log)"
+        return 1
+    fi
     preferences=$(mktemp "${TMPDIR:-/tmp}/ravelo-apt-preferences.XXXXXX") || return 1
     eval "$(apt-config shell machine Dir::Etc::Preferences/f)"
     security_held_preferences "$machine" >"$preferences"

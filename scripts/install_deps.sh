@@ -63,9 +63,9 @@ if $want_wine32; then
         keep_logs=true
         first_error=$(grep -m1 '^E:' "$logs/wine32.log")
         echo "wine32:i386 could not be installed (${first_error:-see $logs/wine32.log}):" \
-             "trying once more with Debian's security lists held below the main ones"
+             "one more try with Debian's security lists held below the main ones, where apt needs that"
         if ! install_with_security_held wine32:i386 "$logs/security-held.log"; then
-            first_error=$(grep -m1 '^E:' "$logs/security-held.log")
+            first_error=$(grep -m1 '^E:' "$logs/security-held.log" || echo "$first_error")
             echo "wine32:i386 could not be installed (${first_error:-see $logs/security-held.log}):" \
                  "the Windows programs will run as x86_64 builds under wine64"
         fi
