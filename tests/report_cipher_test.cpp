@@ -195,6 +195,18 @@ TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
     fs::create_directory(file + ".tmp");
     EXPECT_FALSE(seal_text("newer\n", file.c_str()));
     EXPECT_EQ(read_file_bytes(file), earlier);
+
+    // Neither it nor a read-only temporary file left by an earlier run is
+    // waited for, or taken away.
+    expect_refused_at_once("newer\n", file);
+    EXPECT_TRUE(fs::is_directory(file + ".tmp"));
+    fs::remove(file + ".tmp");
+    write_file_bytes(file + ".tmp", "left");
+    set_read_only(file + ".tmp", true);
+    expect_refused_at_once("newer\n", file);
+    set_read_only(file + ".tmp", false);
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_EQ(read_file_bytes(file + ".tmp"), "left");
 }
 
 TEST(Sealing, RewritesInPlaceAReportThatAnotherProgramKeepsFromBeingReplaced)
