@@ -201,6 +201,11 @@ TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
     expect_refused_at_once("newer\n", file);
     EXPECT_TRUE(fs::is_directory(file + ".tmp"));
     fs::remove(file + ".tmp");
+#ifdef _WIN32
+    // Wine run by root overwrites a read-only file; Windows refuses.
+    if (running_under_wine())
+        return;
+#endif
     write_file_bytes(file + ".tmp", "left");
     set_read_only(file + ".tmp", true);
     expect_refused_at_once("newer\n", file);
