@@ -1,4 +1,5 @@
 #include "dialogs.h"
+#include "dll_search.h"
 #include "texts.h"
 #include "../resources/resource_ids.h"
 
@@ -59,6 +60,7 @@ HWND open_dialog(int template_id, DLGPROC procedure, LPARAM parameter)
 
 int WINAPI WinMain(HINSTANCE this_instance, HINSTANCE, LPSTR, int)
 {
+    restrict_dll_search();
     instance = this_instance;
     terms_dialog = open_dialog(IDD_TERMS, terms_dialog_proc);
     return run_message_loop();

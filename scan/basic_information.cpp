@@ -1,5 +1,6 @@
 #include "basic_information.h"
 
+#include "registry_access.h"
 #include "report.h"
 #include "scan_state.h"
 
@@ -79,10 +80,7 @@ const char* windows_name(unsigned major, unsigned minor)
 void read_fsx_path()
 {
     HKEY key;
-    // The 32-bit view, where the 32-bit simulator keeps its key, whichever
-    // build reads it; 32-bit Windows ignores the flag.
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, fsx_key, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, fsx_key, 0, registry_read_access, &key) != ERROR_SUCCESS) {
         report_stream << "Can't find FSX registry entry." << write_endl;
         return;
     }

@@ -37,11 +37,9 @@ bool is_dot_entry(const char* name)
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-bool basic_search_refused = false;
-
 // Starts a search over path's entries; INVALID_HANDLE_VALUE also when the
 // pattern does not fit its MAX_PATH buffer.
-HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
+HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry, search_levels& searches)
 {
     const std::string pattern = path + "\\*.*";
     if (!fits_max_path(pattern))
@@ -51,14 +49,14 @@ HANDLE start_search(const std::string& path, WIN32_FIND_DATAA& entry)
     // Only the name and the attributes are read: the basic level leaves out
     // the short name, and a large fetch queries the folder with a larger
     // buffer.
-    if (!basic_search_refused) {
+    if (!searches.basic_refused) {
         HANDLE search = FindFirstFileExA(pattern_buffer, FindExInfoBasic, &entry, FindExSearchNameMatch,
                                          nullptr, FIND_FIRST_EX_LARGE_FETCH);
         if (search != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER)
             return search;
         // Windows XP and Vista know neither and refuse the call as a whole,
         // for every folder: they are not asked again.
-        basic_search_refused = true;
+        searches.basic_refused = true;
     }
     return FindFirstFileExA(pattern_buffer, FindExInfoStandard, &entry, FindExSearchNameMatch, nullptr, 0);
 }
@@ -80,20 +78,24 @@ void queue_file(file_digest_queue& files, const std::string& path, const char* n
         files.add_file(std::move(label), file_path);
 }
 
-void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch,
-               file_digest_queue& files);
+// What one tree listing carries from folder to folder.
+struct tree_walk {
+    std::vector<directory_identity> branch;
+    file_digest_queue& files;
+    search_levels searches;
+};
 
-void list_subdirectory(const std::string& path, const char* name, unsigned depth,
-                       std::vector<directory_identity>& branch, file_digest_queue& files)
+void list_tree(const std::string& path, unsigned depth, tree_walk& walk);
+
+void list_subdirectory(const std::string& path, const char* name, unsigned depth, tree_walk& walk)
 {
-    files.finish();
+    walk.files.finish();
     report_stream << std::string(depth, '\t') << "O " << name << write_endl;
-    list_tree(path + "\\" + name, depth + 1, branch, files);
+    list_tree(path + "\\" + name, depth + 1, walk);
 }
 
 // Every file line is written when it returns.
-void list_tree(const std::string& path, unsigned depth, std::vector<directory_identity>& branch,
-               file_digest_queue& files)
+void list_tree(const std::string& path, unsigned depth, tree_walk& walk)
 {
     // A section that holds no more ends its listing.
     if (!report_stream)
@@ -106,43 +108,43 @@ void list_tree(const std::string& path, unsigned depth, std::vector<directory_id
     // Some network and shared-folder file systems give every folder the
     // index 0; taken as an identity, it would make each subfolder a loop.
     const bool identified = identify_directory(path.c_str(), identity) && identity.index != 0;
-    if (identified && std::find(branch.begin(), branch.end(), identity) != branch.end())
+    if (identified && std::find(walk.branch.begin(), walk.branch.end(), identity) != walk.branch.end())
         return;
     WIN32_FIND_DATAA entry;
-    HANDLE search = start_search(path, entry);
+    HANDLE search = start_search(path, entry, walk.searches);
     if (search == INVALID_HANDLE_VALUE)
         return;
     if (identified)
-        branch.push_back(identity);
+        walk.branch.push_back(identity);
     do {
         if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            queue_file(files, path, entry.cFileName, depth);
+            queue_file(walk.files, path, entry.cFileName, depth);
         else if (!is_dot_entry(entry.cFileName))
-            list_subdirectory(path, entry.cFileName, depth, branch, files);
+            list_subdirectory(path, entry.cFileName, depth, walk);
     } while (report_stream && FindNextFileA(search, &entry));
     FindClose(search);
-    files.finish();
+    walk.files.finish();
     if (identified)
-        branch.pop_back();
+        walk.branch.pop_back();
 }
 
 } // namespace
 
 void list_directory(const std::string& path, unsigned depth)
 {
-    std::vector<directory_identity> branch;
     file_digest_queue files(fastest_md5_path(), write_file_line);
-    list_tree(path, depth, branch, files);
+    tree_walk walk{{}, files, {}};
+    list_tree(path, depth, walk);
 }
 
-void list_directory_flat(const std::string& path)
+void list_directory_flat(const std::string& path, search_levels& searches)
 {
     report_stream << "O " << path << "\\" << write_endl;
     // A section that holds no more ends its listing.
     if (!report_stream)
         return;
     WIN32_FIND_DATAA entry;
-    HANDLE search = start_search(path, entry);
+    HANDLE search = start_search(path, entry, searches);
     if (search == INVALID_HANDLE_VALUE) {
         report_stream << "Can't open " << path << " directory... " << write_endl;
         return;

@@ -1,5 +1,6 @@
 #include "registry_enumeration.h"
 
+#include "registry_access.h"
 #include "report.h"
 
 #include <algorithm>
@@ -243,9 +244,7 @@ void visit_key(HKEY root, HKEY parent, const char* sub_key, const std::string& k
     if (printing)
         write_key_line(level, "", root, key_path);
     HKEY key;
-    // The 32-bit view on every open, as the 32-bit simulator sees the
-    // registry, whichever build walks it; 32-bit Windows ignores the flag.
-    if (RegOpenKeyExA(parent, sub_key, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(parent, sub_key, 0, registry_read_access, &key) != ERROR_SUCCESS) {
         if (printing)
             write_key_line(level, "Can't find registry entry: ", root, key_path);
         return;

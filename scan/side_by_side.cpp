@@ -45,10 +45,11 @@ void list_side_by_side_of(const char* windows_directory)
         write_cannot_open_winsxs();
         return;
     }
+    search_levels searches;
     // A section that holds no more ends the search.
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            list_directory_flat(winsxs + "\\" + entry.cFileName);
+            list_directory_flat(winsxs + "\\" + entry.cFileName, searches);
     } while (report_stream && FindNextFileA(search, &entry));
     FindClose(search);
 }

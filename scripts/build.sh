@@ -5,7 +5,7 @@
 # reporter where no 32-bit program runs); and the Windows test suite for the
 # architecture that runs under Wine here (scripts/wine_arch.sh):
 # build/windows-tests or build/windows64-tests, with the posix thread model
-# GoogleTest needs.
+# GoogleTest needs, and without ravelo-inspect.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -33,4 +33,6 @@ cmake -S . -B build/native -G Ninja -DRAVELO_WERROR=$werror >/dev/null
 cmake --build build/native
 windows_build build/windows i686 win32
 windows_build build/windows64 x86_64 win32
+# The posix thread model leaves ravelo-inspect out: the test suite's tree
+# builds only the reporter, and needs no network.
 windows_build "$(windows_tests_tree)" "$RAVELO_WINE_ARCH" posix ravelo_tests

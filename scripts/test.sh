@@ -22,6 +22,9 @@ settle_wine_arch
 bash scripts/build.sh
 source scripts/wine_prefix.sh
 
+echo "== The reporter's trees configure with the network cut off"
+bash tests/offline_configure.sh
+
 echo "== Native tests"
 ctest --test-dir build/native --output-on-failure
 

@@ -2,12 +2,15 @@
 #include "scan/directory_inventory.h"
 #include "scan/file_digests.h"
 #include "scan/report.h"
+#include "scan/side_by_side.h"
 #include "seal/md5.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,7 +41,8 @@ std::string tree_listing(const std::string& path)
 std::string flat_listing(const std::string& path)
 {
     reset_scan_state();
-    list_directory_flat(path);
+    search_levels searches;
+    list_directory_flat(path, searches);
     return report_stream.str();
 }
 
@@ -231,21 +235,64 @@ TEST(DirectoryInventory, AReadErrorPartWayIsNotShownAsAPartialDigest)
     }
 }
 
+// Windows XP and Vista refuse the faster search for every folder: a listing
+// asks them once, and a later listing on Windows 7 asks again. The rows run
+// in this order in one process, so that one listing's lesson would show in
+// the next.
 TEST(DirectoryInventory, ListsAlikeOnWindowsBefore7)
 {
     ScratchDirectory scratch;
-    fs::create_directory(scratch.path() / "a_dir");
-    write_file_bytes(scratch.path() / "a_dir" / "g.txt", "file G");
-    write_file_bytes(scratch.path() / "b.txt", "file F");
-    const std::string expected = "O a_dir\n" + file_line("g.txt", digest_of_file_g, 1) +
-                                 file_line("b.txt", digest_of_file_f);
-    search_as_before_windows_7(true);
-    clear_call_counts();
-    EXPECT_EQ(tree_listing(scratch.path().string()), expected);
-    // The refusal is remembered: at most one refused call, not one a folder.
-    EXPECT_LE(call_counts()["FindFirstFileExA"], 2u + 1u);
-    EXPECT_EQ(flat_listing(scratch.path().string()),
-              "O " + scratch.path().string() + "\\\n" + file_line("b.txt", digest_of_file_f, 1));
+    const std::string root = scratch.file("tree");
+    fs::create_directories(scratch.path() / "tree" / "a_dir" / "deeper");
+    write_file_bytes(scratch.path() / "tree" / "a_dir" / "g.txt", "file G");
+    write_file_bytes(scratch.path() / "tree" / "b.txt", "file F");
+    fs::create_directories(scratch.path() / "Windows" / "winsxs" / "x86_microsoft.one");
+    fs::create_directories(scratch.path() / "Windows" / "winsxs" / "x86_microsoft.two");
+    const std::string tree = "O a_dir\n\tO deeper\n" + file_line("g.txt", digest_of_file_g, 1) +
+                             file_line("b.txt", digest_of_file_f);
+    const std::string flat = "O " + root + "\\\n" + file_line("b.txt", digest_of_file_f, 1);
+    const std::string windows = scratch.file("Windows");
+    const std::string winsxs = windows_join(windows, "winsxs");
+    const std::string side_by_side = "System dir                    : " + windows +
+                                     "\nSide-by-side libraries list   : \nO " + winsxs +
+                                     "\\x86_microsoft.one\\\nO " + winsxs + "\\x86_microsoft.two\\\n";
+    const struct {
+        const char* name;
+        bool before_windows_7;
+        std::function<void()> list;
+        std::string expected;
+        unsigned long long searches, at_basic_level;
+    } cases[] = {
+        {"a tree on Windows XP: 3 folders, one refusal", true, [&] { list_directory(root, 0); }, tree, 4, 1},
+        {"a flat folder on Windows XP", true,
+         [&] {
+             search_levels searches;
+             list_directory_flat(root, searches);
+         },
+         flat, 2, 1},
+        {"side by side on Windows XP: the winsxs search, one refusal, 2 folders", true,
+         [&] { list_side_by_side_of(windows.c_str()); }, side_by_side, 4, 1},
+        {"a tree on Windows 7 after one on XP", false, [&] { list_directory(root, 0); }, tree, 3, 3},
+        {"a flat folder on Windows 7 after one on XP", false,
+         [&] {
+             search_levels searches;
+             list_directory_flat(root, searches);
+         },
+         flat, 1, 1},
+        {"side by side on Windows 7 after XP", false, [&] { list_side_by_side_of(windows.c_str()); },
+         side_by_side, 3, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        search_as_before_windows_7(c.before_windows_7);
+        reset_scan_state();
+        clear_call_counts();
+        c.list();
+        EXPECT_EQ(report_stream.str(), c.expected);
+        std::map<std::string, unsigned long long> counts = call_counts();
+        EXPECT_EQ(counts["FindFirstFileExA"], c.searches);
+        EXPECT_EQ(counts["FindFirstFileExA at the basic level"], c.at_basic_level);
+    }
     search_as_before_windows_7(false);
 }
 
@@ -293,7 +340,11 @@ TEST(DirectoryInventory, AFullSectionEndsEveryListing)
         void (*list)(const std::string& root);
     } cases[] = {
         {"tree", [](const std::string& root) { list_directory(root, 0); }},
-        {"flat", [](const std::string& root) { list_directory_flat(root); }},
+        {"flat",
+         [](const std::string& root) {
+             search_levels searches;
+             list_directory_flat(root, searches);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

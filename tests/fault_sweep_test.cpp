@@ -404,51 +404,96 @@ void note_temporary_file(const std::string&)
 
 } // namespace
 
-// The earlier report cannot be replaced (every rename refused), and one more
+// The earlier report cannot be replaced (every rename refused), and another
 // call of the sealing fails. The rewrite in place empties the earlier report
-// first: from there on a failure leaves only part of the new one, so the
-// temporary file, whose space the rewrite may need, is gone before it.
+// first, so the temporary file keeps the new one until the rewrite has
+// succeeded; only a rewrite that lacks space deletes it and tries again.
 TEST_F(FaultSweep, ARefusedReplacementThenAnotherFailureLosesNoMoreThanTheRewrite)
 {
+    enum Holds { earlier, the_new_one, part_of_the_new_one };
     const struct {
         const char* name;
-        substitute_call call;
-        unsigned nth;
-        bool written, earlier_kept, in_place;
+        std::function<void()> arm;
+        bool written;
+        Holds report;
+        bool temporary_holds_new;  // otherwise no temporary file is left
+        bool temporary_gone_at_last_failure;
     } cases[] = {
-        {"the temporary file's write failing", substitute_call::write_file, 1, false, true, false},
-        {"the temporary file's flush failing", substitute_call::flush_file, 1, false, true, false},
-        {"its deletion refused once", substitute_call::delete_file, 1, true, false, false},
-        {"the rewrite's open refused", substitute_call::open_file, 2, false, true, true},
-        {"the rewrite's write failing", substitute_call::write_file, 2, false, false, true},
-        {"the rewrite's flush failing", substitute_call::flush_file, 2, false, false, true},
+        {"the temporary file's write failing", [] { fail_call(substitute_call::write_file, 1); },
+         false, earlier, false, false},
+        {"the temporary file's write failing and its first delete refused",
+         [] {
+             fail_call(substitute_call::write_file, 1);
+             fail_call(substitute_call::delete_file, 1);
+         },
+         false, earlier, false, false},
+        {"the temporary file's flush failing", [] { fail_call(substitute_call::flush_file, 1); }, false,
+         earlier, false, false},
+        {"the temporary file's flush not offered (ERROR_INVALID_FUNCTION)",
+         [] { fail_call(substitute_call::flush_file, 1, 1, ERROR_INVALID_FUNCTION); }, true, the_new_one,
+         false, false},
+        {"its deletion refused once", [] { fail_call(substitute_call::delete_file, 1); }, true, the_new_one,
+         false, false},
+        {"the rewrite's open refused", [] { fail_call(substitute_call::open_file, 2); }, false, earlier, true,
+         false},
+        {"the in-place write fails", [] { fail_call(substitute_call::write_file, 2, 1, ERROR_WRITE_FAULT); },
+         false, part_of_the_new_one, true, false},
+        {"the in-place flush fails", [] { fail_call(substitute_call::flush_file, 2); }, false,
+         part_of_the_new_one, true, false},
+        {"the in-place flush not offered (ERROR_NOT_SUPPORTED)",
+         [] { fail_call(substitute_call::flush_file, 2, 1, ERROR_NOT_SUPPORTED); }, true, the_new_one, false,
+         false},
+        {"the in-place write out of space once", [] { fail_call(substitute_call::write_file, 2); }, true,
+         the_new_one, false, false},
+        {"the in-place write out of space twice",
+         [] { fail_call(substitute_call::write_file, 2, 2, ERROR_HANDLE_DISK_FULL); }, false,
+         part_of_the_new_one, false, true},
+        {"out of space, and the temporary file cannot be deleted",
+         [] {
+             fail_call(substitute_call::write_file, 2);
+             fail_call(substitute_call::delete_file, 1, UINT_MAX);
+         },
+         true, the_new_one, true, false},
     };
     bool written = false;
     const std::string text = scan(written);
     ASSERT_TRUE(written);
     const std::string sealed = read_file_bytes(scratch.path() / report_file_name);
+    const std::string temporary = scratch.file("Ravelo_Report.dat.tmp");
     watch_injected_failures(note_temporary_file);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         write_file_bytes(scratch.path() / report_file_name, earlier_report);
         clear_call_failures();
         fail_call(substitute_call::move_file, 1, UINT_MAX);
-        fail_call(c.call, c.nth);
+        temporary_file_present_at_failure = false;
+        c.arm();
         EXPECT_EQ(seal_report(), c.written);
-        EXPECT_GE(calls_made(c.call), c.nth) << "the call meant to fail was made";
         clear_call_failures();
         const std::string file = read_file_bytes(scratch.path() / report_file_name);
-        EXPECT_FALSE(std::filesystem::exists(scratch.file("Ravelo_Report.dat.tmp")));
-        if (c.written) {
-            EXPECT_TRUE(file == sealed) << "the new report";
-        } else if (c.earlier_kept) {
+        switch (c.report) {
+        case earlier:
             EXPECT_TRUE(file == earlier_report) << "the earlier report";
-        } else {
-            EXPECT_TRUE(sealed.compare(0, file.size(), file) == 0) << "part of the new report";
+            break;
+        case the_new_one:
+            EXPECT_TRUE(file == sealed) << "the new report";
+            break;
+        case part_of_the_new_one:
+            EXPECT_TRUE(file.size() <= sealed.size() && sealed.compare(0, file.size(), file) == 0)
+                << "part of the new report";
         }
-        if (c.in_place) {
+        std::string plain;
+        if (c.temporary_holds_new) {
+            EXPECT_TRUE(std::filesystem::exists(temporary) && decipher_report(read_file_bytes(temporary), plain) &&
+                        plain == text)
+                << "the new report under the temporary name";
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(temporary));
+        }
+        if (c.temporary_gone_at_last_failure) {
             EXPECT_FALSE(temporary_file_present_at_failure) << "the temporary file gone before the rewrite";
         }
+        std::filesystem::remove(temporary);
     }
 }
 #endif

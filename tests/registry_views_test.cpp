@@ -5,6 +5,7 @@
 // forgets to ask for the 32-bit one fails here before it reaches Windows.
 #include "registry_fixture.h"
 #include "scan/basic_information.h"
+#include "scan/registry_access.h"
 #include "scan/registry_enumeration.h"
 #include "scan/scan_state.h"
 #include "test_support.h"
@@ -116,4 +117,14 @@ TEST_F(RegistryViews, KeysOnlyInThe64BitViewStayOutOfTheReport)
     EXPECT_NE(section.find("\t\t-> SetupPath \tC:\\FSX32\\\n"), std::string::npos);
     EXPECT_EQ(section.find("Decoy64"), std::string::npos);
     EXPECT_EQ(section.find("Ravelo-decoy-64-only"), std::string::npos);
+}
+
+// Windows 2000 knows no view flag, and a 32-bit program is in the 32-bit
+// view without asking: only a 64-bit build asks for it.
+TEST(RegistryAccess, OnlyA64BitBuildAsksForThe32BitView)
+{
+    EXPECT_EQ(registry_read_access & ~REGSAM(KEY_WOW64_32KEY), REGSAM(KEY_READ));
+#ifdef _WIN32
+    EXPECT_EQ((registry_read_access & KEY_WOW64_32KEY) != 0, sizeof(void*) == 8);
+#endif
 }

@@ -11,6 +11,7 @@
 
 #ifndef _WIN32
 #include "platform/posix/call_counts.h"
+#include "platform/win32.h"
 #include <climits>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -58,6 +59,37 @@ std::uint32_t load32_le(const std::string& bytes, std::size_t at)
     for (int i = 3; i >= 0; --i)
         word = word << 8 | static_cast<unsigned char>(bytes[at + i]);
     return word;
+}
+
+// A report file at path that deciphers to text.
+bool holds_report(const std::string& path, const std::string& text)
+{
+    std::string plain;
+    return fs::exists(path) && decipher_report(read_file_bytes(path), plain) && plain == text;
+}
+
+// Read-only as Windows means it: FILE_ATTRIBUTE_READONLY there, no write
+// permission for the owner here.
+void set_read_only(const std::string& path, bool on)
+{
+#ifdef _WIN32
+    SetFileAttributesA(path.c_str(), on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+#else
+    chmod(path.c_str(), on ? 0444 : 0644);
+#endif
+}
+
+// Seals text into path and checks that it failed; the substitute also
+// counts the waits, which must be none.
+void expect_refused_at_once(const std::string& text, const std::string& path)
+{
+#ifndef _WIN32
+    clear_call_counts();
+#endif
+    EXPECT_FALSE(seal_text(text, path.c_str()));
+#ifndef _WIN32
+    EXPECT_EQ(call_counts()["Sleep"], 0u) << "no wait can mend this";
+#endif
 }
 
 // The deciphered block at index, padding included.
@@ -163,6 +195,23 @@ TEST(Sealing, ReportFailureAndKeepsTheEarlierReportWhenTheFileCannotBeMade)
     fs::create_directory(file + ".tmp");
     EXPECT_FALSE(seal_text("newer\n", file.c_str()));
     EXPECT_EQ(read_file_bytes(file), earlier);
+
+    // Neither it nor a read-only temporary file left by an earlier run is
+    // waited for, or taken away.
+    expect_refused_at_once("newer\n", file);
+    EXPECT_TRUE(fs::is_directory(file + ".tmp"));
+    fs::remove(file + ".tmp");
+#ifdef _WIN32
+    // Wine run by root overwrites a read-only file; Windows refuses.
+    if (running_under_wine())
+        return;
+#endif
+    write_file_bytes(file + ".tmp", "left");
+    set_read_only(file + ".tmp", true);
+    expect_refused_at_once("newer\n", file);
+    set_read_only(file + ".tmp", false);
+    EXPECT_EQ(read_file_bytes(file), earlier);
+    EXPECT_EQ(read_file_bytes(file + ".tmp"), "left");
 }
 
 TEST(Sealing, RewritesInPlaceAReportThatAnotherProgramKeepsFromBeingReplaced)
@@ -181,14 +230,33 @@ TEST(Sealing, RewritesInPlaceAReportThatAnotherProgramKeepsFromBeingReplaced)
     EXPECT_FALSE(fs::exists(file + ".tmp"));
 }
 
+// The new report then stays under the temporary name, for support staff to
+// find. A folder or a read-only file in the report's place is no wait's to
+// mend: neither is tried again.
 TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
 {
     ScratchDirectory scratch;
     const std::string folder = scratch.file("folder");
     fs::create_directory(folder);
-    EXPECT_FALSE(seal_text("newer\n", folder.c_str()));
+    expect_refused_at_once("newer\n", folder);
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_FALSE(fs::exists(folder + ".tmp"));
+    EXPECT_TRUE(holds_report(folder + ".tmp", "newer\n"));
+
+    bool read_only_refused = true;
+#ifdef _WIN32
+    // Wine replaces a read-only file as a Unix rename does; Windows refuses.
+    read_only_refused = !running_under_wine();
+#endif
+    if (read_only_refused) {
+        const std::string read_only = scratch.file("read-only.dat");
+        ASSERT_TRUE(seal_text("earlier\n", read_only.c_str()));
+        const std::string earlier_bytes = read_file_bytes(read_only);
+        set_read_only(read_only, true);
+        expect_refused_at_once("newer\n", read_only);
+        set_read_only(read_only, false);
+        EXPECT_EQ(read_file_bytes(read_only), earlier_bytes);
+        EXPECT_TRUE(holds_report(read_only + ".tmp", "newer\n"));
+    }
 
 #ifdef _WIN32
     const std::string file = scratch.file("Ravelo_Report.dat");
@@ -200,7 +268,7 @@ TEST(Sealing, ReportsFailureWhenTheReportCanBeNeitherReplacedNorRewritten)
         EXPECT_FALSE(seal_text("newer\n", file.c_str()));
     }
     EXPECT_EQ(read_file_bytes(file), earlier);
-    EXPECT_FALSE(fs::exists(file + ".tmp"));
+    EXPECT_TRUE(holds_report(file + ".tmp", "newer\n"));
 #endif
 }
 
@@ -272,18 +340,28 @@ TEST(Sealing, FlushesEveryFileItWritesBeforeClosingIt)
 }
 
 // A scanner that holds the fresh temporary file for a moment makes both its
-// rename and its deletion fail; each is tried again after a short wait.
+// rename and its deletion fail; each is tried again after a short wait, but
+// only after a refusal that waiting can mend.
 TEST(Sealing, TriesARefusedRenameAgainAndLeavesNoTemporaryFile)
 {
+    const unsigned long usual = 0;  // access denied to a rename, a sharing violation to a delete
     const struct {
         const char* name;
-        unsigned refused_renames, refused_deletes;
+        unsigned refused_renames;
+        unsigned long rename_error;
+        unsigned refused_deletes;
+        unsigned long delete_error;
+        unsigned renames, deletes;
         bool rewritten;
     } cases[] = {
-        {"the first rename refused", 1, 0, false},
-        {"every rename refused", UINT_MAX, 0, true},
-        {"every rename and the first delete refused", UINT_MAX, 1, true},
-        {"every rename and two deletes refused", UINT_MAX, 2, true},
+        {"the first rename refused", 1, usual, 0, usual, 2, 0, false},
+        {"the first rename refused: a sharing violation", 1, ERROR_SHARING_VIOLATION, 0, usual, 2, 0, false},
+        {"the first rename refused: a lock violation", 1, ERROR_LOCK_VIOLATION, 0, usual, 2, 0, false},
+        {"every rename refused", UINT_MAX, usual, 0, usual, 5, 1, true},
+        {"every rename refused in a way no wait mends", UINT_MAX, ERROR_NOT_SUPPORTED, 0, usual, 1, 1, true},
+        {"every rename and the first delete refused", UINT_MAX, usual, 1, usual, 5, 2, true},
+        {"every rename and two deletes refused", UINT_MAX, usual, 2, usual, 5, 3, true},
+        {"every rename refused, the first delete denied", UINT_MAX, usual, 1, ERROR_ACCESS_DENIED, 5, 2, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -292,19 +370,18 @@ TEST(Sealing, TriesARefusedRenameAgainAndLeavesNoTemporaryFile)
         ASSERT_TRUE(seal_text("earlier report, quite long\n", file.c_str()));
         clear_call_counts();
         clear_call_failures();
-        fail_call(substitute_call::move_file, 1, c.refused_renames);
-        fail_call(substitute_call::delete_file, 1, c.refused_deletes);
+        fail_call(substitute_call::move_file, 1, c.refused_renames, c.rename_error);
+        fail_call(substitute_call::delete_file, 1, c.refused_deletes, c.delete_error);
         EXPECT_TRUE(seal_text("newer\n", file.c_str()));
         const unsigned renames = calls_made(substitute_call::move_file);
+        const unsigned deletes = calls_made(substitute_call::delete_file);
         clear_call_failures();
         std::map<std::string, unsigned long long> counts = call_counts();
         EXPECT_FALSE(fs::exists(file + ".tmp"));
         EXPECT_EQ(counts["CreateFileA"], c.rewritten ? 2u : 1u) << "the file rewritten in place";
-        EXPECT_GT(renames, 1u);
-        EXPECT_GE(counts["Sleep"], renames - 1) << "a wait before each new try";
-        if (!c.rewritten) {
-            EXPECT_EQ(renames, 2u);
-        }
+        EXPECT_EQ(renames, c.renames);
+        EXPECT_EQ(deletes, c.deletes);
+        EXPECT_EQ(counts["Sleep"], (renames - 1) + (deletes > 0 ? deletes - 1 : 0)) << "a wait before each new try";
         std::string plain;
         ASSERT_TRUE(decipher_report(read_file_bytes(file), plain));
         EXPECT_EQ(plain, "newer\n");

@@ -22,10 +22,12 @@ for program in Ravelo.exe ravelo-decode.exe inspect/ravelo-inspect.exe; do
 done
 [ ${#programs[@]} -gt 0 ] || { echo "FAILED: $build holds no Windows program"; exit 1; }
 targets=("${programs[@]##*/}")
+inspect=$(setting RAVELO_WINDOWS_INSPECT)
 cmake -S "$elsewhere/sources" -B "$elsewhere/other-build" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_BUILD_TYPE="$(setting CMAKE_BUILD_TYPE)" \
       -DRAVELO_THREAD_MODEL="$(setting RAVELO_THREAD_MODEL)" \
+      ${inspect:+-DRAVELO_WINDOWS_INSPECT="$inspect"} \
       -DRAVELO_WERROR="$(setting RAVELO_WERROR)" -DBUILD_TESTING=OFF >/dev/null ||
     { echo "FAILED: cannot configure the second build"; exit 1; }
 cmake --build "$elsewhere/other-build" --target "${targets[@]%.exe}" >/dev/null ||

@@ -5,15 +5,17 @@ namespace {
 unsigned countdown[static_cast<int>(substitute_call::count)];
 unsigned failures_left[static_cast<int>(substitute_call::count)];
 unsigned made[static_cast<int>(substitute_call::count)];
+unsigned long chosen_error[static_cast<int>(substitute_call::count)];
 bool index_zero = false;
 void (*failure_watcher)(const std::string&) = nullptr;
 
 } // namespace
 
-void fail_call(substitute_call call, unsigned nth, unsigned times)
+void fail_call(substitute_call call, unsigned nth, unsigned times, unsigned long error)
 {
     countdown[static_cast<int>(call)] = times > 0 ? nth : 0;
     failures_left[static_cast<int>(call)] = times;
+    chosen_error[static_cast<int>(call)] = error;
 }
 
 void clear_call_failures()
@@ -22,6 +24,8 @@ void clear_call_failures()
         left = 0;
     for (unsigned& calls : made)
         calls = 0;
+    for (unsigned long& error : chosen_error)
+        error = 0;
     index_zero = false;
 }
 
@@ -40,6 +44,12 @@ bool call_fails(substitute_call call)
         left = 1;
     note_injected_failure();
     return true;
+}
+
+unsigned long injected_error(substitute_call call, unsigned long usual)
+{
+    const unsigned long chosen = chosen_error[static_cast<int>(call)];
+    return chosen != 0 ? chosen : usual;
 }
 
 void watch_injected_failures(void (*watcher)(const std::string&))

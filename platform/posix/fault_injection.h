@@ -8,23 +8,30 @@ enum class substitute_call {
     read_file,        // one read of a file stream: a read error
     find_first_file,  // FindFirstFileExA: INVALID_HANDLE_VALUE
     find_next_file,   // FindNextFileA: FALSE, as at the end
-    move_file,        // MoveFileExA: FALSE, as when another program holds
-                      // the target open without sharing its deletion
-    write_file,       // WriteFile: FALSE, as on a full disk
-    flush_file,       // FlushFileBuffers: FALSE, as when the disk fails
-    delete_file,      // DeleteFileA: FALSE, as while a scanner holds the file
+    move_file,        // MoveFileExA: FALSE and ERROR_ACCESS_DENIED, as when
+                      // another program holds the target open without
+                      // sharing its deletion
+    write_file,       // WriteFile: FALSE and ERROR_DISK_FULL
+    flush_file,       // FlushFileBuffers: FALSE and ERROR_ACCESS_DENIED, as
+                      // when the disk fails
+    delete_file,      // DeleteFileA: FALSE and ERROR_SHARING_VIOLATION, as
+                      // while a scanner holds the file
     count
 };
 
 // Makes the nth call of that kind from now on fail (1: the very next one),
-// and the times - 1 calls after it. 0 disarms it.
-void fail_call(substitute_call call, unsigned nth, unsigned times = 1);
+// and the times - 1 calls after it. 0 disarms it. error is the last error
+// the failing calls leave; 0 leaves the one each call names above.
+void fail_call(substitute_call call, unsigned nth, unsigned times = 1, unsigned long error = 0);
 // Disarms every armed failure and sets the call counts to 0.
 void clear_call_failures();
 // How many calls of that kind were made since clear_call_failures.
 unsigned calls_made(substitute_call call);
 // For the substitute, once per call: true when this call is to fail.
 bool call_fails(substitute_call call);
+// For the substitute: the last error a failing call of that kind leaves,
+// usual unless the test chose another.
+unsigned long injected_error(substitute_call call, unsigned long usual);
 
 // Calls watcher each time an armed failure happens, here or in the
 // substitute registry, so that a test can tell where in the scan it fell;

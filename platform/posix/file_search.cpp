@@ -135,6 +135,8 @@ HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_da
                         FINDEX_SEARCH_OPS, LPVOID, DWORD flags)
 {
     count_call(__func__);
+    if (level == FindExInfoBasic)
+        count_call("FindFirstFileExA at the basic level");
     const std::string whole = pattern;
     if (before_windows_7 && (level != FindExInfoStandard || (flags & ~FIND_FIRST_EX_CASE_SENSITIVE)))
         return failed_search(ERROR_INVALID_PARAMETER);

@@ -47,7 +47,9 @@ typedef enum _FINDEX_SEARCH_OPS {
 // nothing. Returns INVALID_HANDLE_VALUE when the directory cannot be
 // searched (last error ERROR_PATH_NOT_FOUND), nothing matches
 // (ERROR_FILE_NOT_FOUND), or the pattern has MAX_PATH characters or more
-// (ERROR_FILENAME_EXCED_RANGE, as the narrow Win32 calls refuse it).
+// (ERROR_FILENAME_EXCED_RANGE, as the narrow Win32 calls refuse it). Calls
+// at FindExInfoBasic are also counted as "FindFirstFileExA at the basic
+// level" (call_counts.h).
 HANDLE FindFirstFileExA(LPCSTR pattern, FINDEX_INFO_LEVELS level, LPVOID find_data,
                         FINDEX_SEARCH_OPS operation, LPVOID filter, DWORD flags);
 // Delivers the next entry; FALSE at the end of the enumeration

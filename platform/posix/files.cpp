@@ -51,6 +51,23 @@ HANDLE failed_open(DWORD error)
     return INVALID_HANDLE_VALUE;
 }
 
+BOOL failed_call(DWORD error)
+{
+    SetLastError(error);
+    return FALSE;
+}
+
+bool is_read_only(const struct stat& status)
+{
+    return S_ISREG(status.st_mode) && !(status.st_mode & S_IWUSR);
+}
+
+bool is_read_only_file(const std::string& path)
+{
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && is_read_only(status);
+}
+
 BOOL failed_read(LPDWORD read, DWORD error)
 {
     *read = 0;
@@ -63,27 +80,44 @@ BOOL failed_read(LPDWORD read, DWORD error)
 BOOL MoveFileExA(LPCSTR existing, LPCSTR target, DWORD flags)
 {
     if (call_fails(substitute_call::move_file))
-        return FALSE;
+        return failed_call(injected_error(substitute_call::move_file, ERROR_ACCESS_DENIED));
     const std::string from = posix_path(existing);
     const std::string to = posix_path(target);
     struct stat target_status;
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(to.c_str(), &target_status) == 0)
-        return FALSE;
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    if (lstat(to.c_str(), &target_status) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING))
+            return failed_call(ERROR_ALREADY_EXISTS);
+        if (S_ISDIR(target_status.st_mode) || is_read_only(target_status))
+            return failed_call(ERROR_ACCESS_DENIED);
+    }
+    if (std::rename(from.c_str(), to.c_str()) != 0)
+        return failed_call(windows_error(errno, target));
+    return TRUE;
 }
 
 BOOL DeleteFileA(LPCSTR path)
 {
     count_call(__func__);
-    if (call_fails(substitute_call::delete_file)) {
-        SetLastError(ERROR_SHARING_VIOLATION);
-        return FALSE;
-    }
-    if (unlink(posix_path(path).c_str()) != 0) {
-        SetLastError(windows_error(errno, path));
-        return FALSE;
-    }
+    if (call_fails(substitute_call::delete_file))
+        return failed_call(injected_error(substitute_call::delete_file, ERROR_SHARING_VIOLATION));
+    struct stat status;
+    if (lstat(posix_path(path).c_str(), &status) == 0 && is_read_only(status))
+        return failed_call(ERROR_ACCESS_DENIED);
+    if (unlink(posix_path(path).c_str()) != 0)
+        return failed_call(windows_error(errno, path));
     return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    struct stat status;
+    if (stat(posix_path(path).c_str(), &status) != 0) {
+        SetLastError(windows_error(errno, path));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (S_ISDIR(status.st_mode))
+        return FILE_ATTRIBUTE_DIRECTORY;
+    return is_read_only(status) ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
@@ -98,6 +132,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWOR
         return failed_open(ERROR_SHARING_VIOLATION);
     if (std::strlen(path) >= MAX_PATH)
         return failed_open(ERROR_FILENAME_EXCED_RANGE);
+    if (writing && is_read_only_file(posix_path(path)))
+        return failed_open(ERROR_ACCESS_DENIED);
     const int descriptor = reading ? open_regular_file(path)
                                    : ::open(posix_path(path).c_str(),
                                             O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -131,10 +167,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERL
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (call_fails(substitute_call::write_file)) {
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
+    if (call_fails(substitute_call::write_file))
+        return failed_call(injected_error(substitute_call::write_file, ERROR_DISK_FULL));
     ssize_t put;
     do
         put = ::write(static_cast<open_file*>(file)->descriptor, buffer, size);
@@ -155,10 +189,10 @@ BOOL FlushFileBuffers(HANDLE file)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (call_fails(substitute_call::flush_file) || fsync(static_cast<open_file*>(file)->descriptor) != 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    if (call_fails(substitute_call::flush_file))
+        return failed_call(injected_error(substitute_call::flush_file, ERROR_ACCESS_DENIED));
+    if (fsync(static_cast<open_file*>(file)->descriptor) != 0)
+        return failed_call(ERROR_ACCESS_DENIED);
     static_cast<open_file*>(file)->unflushed = false;
     return TRUE;
 }
