@@ -7,6 +7,8 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tests/checks.sh"
 probe="$root/scripts/wine_arch.sh"
+# test.sh settles the answer for its whole run; the probe is asked afresh here.
+unset RAVELO_WINE_ARCH RAVELO_WINE_ARCH_SETTLED
 
 for arch in i686 x86_64; do
     check "RAVELO_WINE_ARCH=$arch is the answer" \
