@@ -1,0 +1,126 @@
+#include "desk/diff_coverage.h"
+
+#include "rules/helpers.h"
+
+namespace {
+
+using std::string;
+using Gaps = std::vector<AreaGap>;
+
+void add_section_gap(bool present, bool complete, bool damaged, const string& prefix,
+                     const string& subject, Gaps& gaps)
+{
+    if (!present)
+        gaps.push_back({prefix, subject, "the section is missing"});
+    else if (damaged)
+        gaps.push_back({prefix, subject, "the section is damaged"});
+    else if (!complete)
+        gaps.push_back({prefix, subject, "the section is cut short"});
+}
+
+// "Path too long..." stands for the whole listing of its folder.
+Gaps tree_gaps(const Tree& tree)
+{
+    Gaps gaps;
+    add_section_gap(tree.present, tree.complete, tree.damaged, "", "", gaps);
+    for (const TreeNote& note : tree.notes) {
+        const string prefix = folded(note.folder);
+        bool known = false;
+        for (const AreaGap& gap : gaps)
+            known = known || gap.prefix == prefix;
+        if (known)
+            continue;
+        string subject = note.folder;
+        if (!subject.empty() && subject.back() == '\\')
+            subject.pop_back();
+        gaps.push_back({prefix, subject, "the folder could not be listed (path too long)"});
+    }
+    return gaps;
+}
+
+Gaps dll_xml_gaps(const Report& report)
+{
+    const EchoedFile& file = report.dll_xml_text;
+    Gaps gaps;
+    add_section_gap(file.present, file.complete, file.damaged, "", "", gaps);
+    if (gaps.empty() && file.found && !report.dll_xml.well_formed)
+        gaps.push_back({"", "", "dll.xml is not well-formed: its entries cannot be read"});
+    return gaps;
+}
+
+Gaps fsx_cfg_gaps(const Report& report)
+{
+    const EchoedFile& file = report.fsx_cfg_text;
+    Gaps gaps;
+    add_section_gap(file.present, file.complete, file.damaged, "", "", gaps);
+    return gaps;
+}
+
+Gaps assembly_gaps(const Report& report)
+{
+    const SideBySide& listing = report.side_by_side;
+    Gaps gaps;
+    add_section_gap(listing.present, listing.complete, listing.damaged, "", "", gaps);
+    if (gaps.empty() && !listing.winsxs_readable)
+        gaps.push_back({"", "", "the winsxs folder could not be opened"});
+    return gaps;
+}
+
+// A section the report lacks was never parsed, so its root is not set.
+const char* const registry_roots[] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS"};
+
+// A key the reporter could not open or enumerate hides its subkeys and
+// values; whether it could is compared as the key's own state.
+Gaps registry_gaps(const Report& report)
+{
+    Gaps gaps;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const RegistrySection& section = report.registry[i];
+        const string root = registry_roots[i];
+        add_section_gap(section.present, section.complete, section.damaged,
+                        folded(root + "\\"), root, gaps);
+        for (const RegistryKey& key : section.keys)
+            if (!key.failure.empty())
+                gaps.push_back({folded(key.path + "\\"), key.path, "the key could not be read"});
+    }
+    return gaps;
+}
+
+} // namespace
+
+const std::vector<std::string>& diff_areas()
+{
+    static const std::vector<std::string> areas = {
+        "file", "module file", "dll.xml", "trusted", "assembly", "windows", "install path",
+        "registry"};
+    return areas;
+}
+
+std::vector<AreaGap> area_gaps(const Report& report, const std::string& area)
+{
+    if (area == "file")
+        return tree_gaps(report.vok);
+    if (area == "module file")
+        return tree_gaps(report.modules);
+    if (area == "dll.xml")
+        return dll_xml_gaps(report);
+    if (area == "trusted")
+        return fsx_cfg_gaps(report);
+    if (area == "assembly")
+        return assembly_gaps(report);
+    if (area == "windows" && !report.windows.present)
+        return {{"", "", "the Windows version could not be read"}};
+    if (area == "install path" && !report.install_path_failure && !report.install_path_line)
+        return {{"", "", "the install path could not be read"}};
+    if (area == "registry")
+        return registry_gaps(report);
+    return {};
+}
+
+bool shows(const std::vector<AreaGap>& gaps, const std::string& key)
+{
+    for (const AreaGap& gap : gaps)
+        if (key.compare(0, gap.prefix.size(), gap.prefix) == 0)
+            return false;
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include "report/model.h"
+
+#include <string>
+#include <vector>
+
+// A part of an area of the diff that a report does not show whole: what it
+// lacks there may exist all the same. prefix: the folded start of the keys
+// the diff gives that part ("" for the whole area); subject: the folder or
+// registry key as written, "" for the whole area.
+struct AreaGap {
+    std::string prefix, subject, why;
+};
+
+// The areas the diff compares, as Change and Gap name them. Registry keys
+// and values share one: a value's key is its registry key's, a backslash,
+// a line feed and its name.
+const std::vector<std::string>& diff_areas();
+
+// Where the report does not show the area whole: a section missing,
+// damaged or cut short, a dll.xml not well-formed, a folder not listed,
+// a registry key not read.
+std::vector<AreaGap> area_gaps(const Report& report, const std::string& area);
+
+// The report shows key's place whole: no gap's prefix starts it.
+bool shows(const std::vector<AreaGap>& gaps, const std::string& key);
