@@ -48,6 +48,10 @@ const std::string fsx_cfg_body = trusted_key + "=1\nC:\\FSX\\Modules\\terrain.dl
                                  "tqrbkcerawekehacrzobhlbtqrn=1\n\n[DISPLAY]\n"
                                  "TEXTURE_BANDWIDTH_MULT=40\n" + last_line + "\n";
 const std::string missing = " [] [the section is missing]";
+const std::string clean_text = fixture_report("clean.txt");
+const std::size_t listing_at = clean_text.find("O C:\\Windows\\winsxs");
+const std::string winsxs_listing =
+    clean_text.substr(listing_at, clean_text.find("\n\n", listing_at) - listing_at);
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
 struct Case {
@@ -118,6 +122,8 @@ const Case cases[] = {
      {"trusted  [] [the section is cut short]"}},
     {"dll.xml not well-formed", {{"</SimBase.Document>\n", ""}}, {},
      {"dll.xml  [] [dll.xml is not well-formed: its entries cannot be read]"}},
+    {"the winsxs folder could not be opened", {{winsxs_listing, "Can't open winsxs directory... "}},
+     {}, {"assembly  [] [the winsxs folder could not be opened]"}},
     {"a stray line inside a tree", {{"O Gauges\n", "O Gauges\nstray\n"}}, {},
      {"file  [] [the section is damaged]"}},
     {"a stray line in a registry section", {{user_key + "\n", "stray\n" + user_key + "\n"}}, {},
@@ -258,6 +264,7 @@ TEST(ReportDiff, JsonSaysWhatCannotBeComparedAndWhy)
     write_diff_json(old_one, new_one, diff_reports(old_one, new_one), out);
     const nlohmann::json document = nlohmann::json::parse(out.str());
     EXPECT_EQ(document["old"], "alt\xC3\xA9.txt");
+    ASSERT_EQ(document["findings"]["unsure"].size(), 1u);
     EXPECT_EQ(document["findings"]["unsure"][0]["rule"], "module-untrusted");
     const nlohmann::json expected = nlohmann::json::parse(
         R"([{"area":"file","subject":"Manuals","old":null,"new":")" + unlisted +
