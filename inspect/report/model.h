@@ -30,7 +30,7 @@ struct WindowsVersion {
     std::string name;          // as the report names it; often empty
     std::string service_pack;  // the CSD text, such as "Service Pack 3"
     bool workstation = true;   // false when the report warns of another type
-    std::size_t version_line = 0, warning_line = 0;
+    std::size_t version_line = 0, service_pack_line = 0, warning_line = 0;
 };
 
 // A file or folder of a listed tree, its path relative to the tree's root
@@ -141,6 +141,9 @@ struct FileAudit {
 struct Report {
     std::size_t line_count = 0;
     std::size_t byte_count = 0;
+    // The text ends inside its last line, which is then cut short: the
+    // section it stands in is marked damaged.
+    bool last_line_cut = false;
     bool install_path_failure = false;  // "Can't find FSX registry entry."
     Customer customer;
     WindowsVersion windows;

@@ -158,6 +158,15 @@ void check_spacing_after(const Lines& lines, std::size_t from, std::size_t to,
         sections[section].mark_damaged(report);
 }
 
+// A report ends with a line feed; one that ends without was cut inside its
+// last line, whose text is then no more to be trusted than damage.
+void check_last_line(const Lines& lines, std::size_t section, Report& report)
+{
+    report.last_line_cut = lines.last_line_unended();
+    if (report.last_line_cut && section < section_count)
+        sections[section].mark_damaged(report);
+}
+
 void parse_sections(const Lines& lines, std::size_t pos, Report& report)
 {
     std::size_t expected = 0;
@@ -170,6 +179,7 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
                 return;
             }
             check_spacing_after(lines, pos, lines.size(), previous, report);
+            check_last_line(lines, previous, report);
             note_damage(report, lines.size() ? lines.size() - 1 : 0,
                         "the report ends early");
             note_missing_sections(expected, section_count, lines.size() ? lines.size() - 1 : 0,
@@ -197,6 +207,7 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         previous = banner.section;
     }
     check_spacing_after(lines, pos, lines.size(), previous, report);
+    check_last_line(lines, previous, report);
 }
 
 } // namespace
