@@ -73,24 +73,28 @@ void compare_keyed(const char* area, const Keyed& before, const Keyed& after,
             compare_entries(area, key, none, new_entries, coverage, states, changes);
 }
 
-Keyed tree_files(const Tree& tree)
+// Lines the diff passes over (damaged_lines).
+using LineSet = std::set<std::size_t>;
+
+Keyed tree_files(const Tree& tree, const LineSet& damaged)
 {
     Keyed files;
     for (const TreeEntry& entry : tree.entries)
-        if (!entry.folder)
+        if (!entry.folder && !damaged.count(entry.line))
             files[folded(entry.path)].push_back({entry.path, entry.digest.value_or("unreadable")});
     return files;
 }
 
-Keyed trusted_entries(const FsxCfg& cfg)
+Keyed trusted_entries(const FsxCfg& cfg, const LineSet& damaged)
 {
     Keyed entries;
     for (const IniEntry& entry : cfg.entries)
-        if (same_text(entry.section, "trusted"))
+        if (same_text(entry.section, "trusted") && !damaged.count(entry.line))
             entries[folded(entry.key)].push_back({entry.key, entry.value});
     return entries;
 }
 
+// A dll.xml cut or damaged anywhere is not read at all (diff_coverage).
 Keyed dll_xml_entries(const DllXml& dll_xml)
 {
     Keyed entries;
@@ -100,35 +104,47 @@ Keyed dll_xml_entries(const DllXml& dll_xml)
     return entries;
 }
 
-Keyed assemblies(const SideBySide& listing)
+Keyed assemblies(const SideBySide& listing, const LineSet& damaged)
 {
     Keyed names;
     for (const AssemblyFolder& folder : listing.folders)
-        names[folded(folder.name)].push_back({folder.name, ""});
+        if (!damaged.count(folder.line))
+            names[folded(folder.name)].push_back({folder.name, ""});
     return names;
 }
 
 // A key's state is whether the reporter could read it.
-Keyed registry_keys(const Report& report)
+Keyed registry_keys(const Report& report, const LineSet& damaged)
 {
     Keyed keys;
     for (const RegistrySection& section : report.registry)
         for (const RegistryKey& key : section.keys)
-            keys[folded(key.path)].push_back({key.path, key.failure});
+            if (!damaged.count(key.line))
+                keys[folded(key.path)].push_back({key.path, key.failure});
     return keys;
 }
 
 // Values of the keys both reports hold: a key added or removed is one
 // change. A value's key lies under its registry key's, as diff_areas says.
-Keyed registry_values(const Report& report, const Keyed& keys_of_other)
+// A value's data runs over one report line more for each line feed in it.
+bool on_damaged_lines(const RegistryValue& value, const LineSet& damaged)
+{
+    const std::size_t last =
+        value.line + std::count(value.data.begin(), value.data.end(), '\n');
+    const auto first_damaged = damaged.lower_bound(value.line);
+    return first_damaged != damaged.end() && *first_damaged <= last;
+}
+
+Keyed registry_values(const Report& report, const Keyed& keys_of_other, const LineSet& damaged)
 {
     Keyed values;
     for (const RegistrySection& section : report.registry)
         for (const RegistryKey& key : section.keys)
             if (keys_of_other.count(folded(key.path)))
                 for (const RegistryValue& value : key.values)
-                    values[folded(key.path) + "\\\n" + folded(value.name)].push_back(
-                        {key.path + " -> " + value.name, value.data});
+                    if (!on_damaged_lines(value, damaged))
+                        values[folded(key.path) + "\\\n" + folded(value.name)].push_back(
+                            {key.path + " -> " + value.name, value.data});
     return values;
 }
 
@@ -147,17 +163,18 @@ std::vector<Change> compare_installations(const Report& before, const Report& af
     const auto coverage = [&](const char* area) {
         return Coverage{old_gaps.at(area), new_gaps.at(area)};
     };
+    const LineSet old_lines = damaged_lines(before), new_lines = damaged_lines(after);
     std::vector<Change> changes;
-    compare_keyed("file", tree_files(before.vok), tree_files(after.vok), coverage("file"),
-                  changes);
-    compare_keyed("module file", tree_files(before.modules), tree_files(after.modules),
-                  coverage("module file"), changes);
+    compare_keyed("file", tree_files(before.vok, old_lines), tree_files(after.vok, new_lines),
+                  coverage("file"), changes);
+    compare_keyed("module file", tree_files(before.modules, old_lines),
+                  tree_files(after.modules, new_lines), coverage("module file"), changes);
     compare_keyed("dll.xml", dll_xml_entries(before.dll_xml), dll_xml_entries(after.dll_xml),
                   coverage("dll.xml"), changes, true);
-    compare_keyed("trusted", trusted_entries(before.fsx_cfg), trusted_entries(after.fsx_cfg),
-                  coverage("trusted"), changes);
-    compare_keyed("assembly", assemblies(before.side_by_side), assemblies(after.side_by_side),
-                  coverage("assembly"), changes);
+    compare_keyed("trusted", trusted_entries(before.fsx_cfg, old_lines),
+                  trusted_entries(after.fsx_cfg, new_lines), coverage("trusted"), changes);
+    compare_keyed("assembly", assemblies(before.side_by_side, old_lines),
+                  assemblies(after.side_by_side, new_lines), coverage("assembly"), changes);
     const string old_windows = windows_text(before.windows);
     const string new_windows = windows_text(after.windows);
     compare_text("windows", old_windows, new_windows, old_windows == new_windows,
@@ -165,10 +182,11 @@ std::vector<Change> compare_installations(const Report& before, const Report& af
     compare_text("install path", before.install_path, after.install_path,
                  same_text(before.install_path, after.install_path), coverage("install path"),
                  changes);
-    const Keyed old_keys = registry_keys(before), new_keys = registry_keys(after);
+    const Keyed old_keys = registry_keys(before, old_lines);
+    const Keyed new_keys = registry_keys(after, new_lines);
     compare_keyed("registry key", old_keys, new_keys, coverage("registry"), changes);
-    compare_keyed("registry value", registry_values(before, new_keys),
-                  registry_values(after, old_keys), coverage("registry"), changes);
+    compare_keyed("registry value", registry_values(before, new_keys, old_lines),
+                  registry_values(after, old_keys, new_lines), coverage("registry"), changes);
     return changes;
 }
 
@@ -209,7 +227,6 @@ const std::map<string, std::vector<const char*>>& rule_areas()
     static const std::vector<const char*> modules = {"dll.xml", "install path"};
     static const std::map<string, std::vector<const char*>> areas = {
         {"report-damaged", {}},
-        {"section-cut-short", {}},
         {"install-path-missing", {"install path"}},
         {"install-path-without-backslash", {"install path"}},
         {"install-under-program-files", {"install path", "windows"}},

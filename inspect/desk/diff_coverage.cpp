@@ -108,9 +108,16 @@ std::vector<AreaGap> area_gaps(const Report& report, const std::string& area)
         return fsx_cfg_gaps(report);
     if (area == "assembly")
         return assembly_gaps(report);
-    if (area == "windows" && !report.windows.present)
+    const std::set<std::size_t> damaged = damaged_lines(report);
+    // A server's warning line would follow the service pack's.
+    const WindowsVersion& windows = report.windows;
+    if (area == "windows" && (!windows.present || !windows.service_pack_line ||
+                              damaged.count(windows.version_line) ||
+                              damaged.count(windows.service_pack_line) ||
+                              damaged.count(windows.service_pack_line + 1)))
         return {{"", "", "the Windows version could not be read"}};
-    if (area == "install path" && !report.install_path_failure && !report.install_path_line)
+    if (area == "install path" && !report.install_path_failure &&
+        (!report.install_path_line || damaged.count(report.install_path_line)))
         return {{"", "", "the install path could not be read"}};
     if (area == "registry")
         return registry_gaps(report);
@@ -123,4 +130,17 @@ bool shows(const std::vector<AreaGap>& gaps, const std::string& key)
         if (key.compare(0, gap.prefix.size(), gap.prefix) == 0)
             return false;
     return true;
+}
+
+std::set<std::size_t> damaged_lines(const Report& report)
+{
+    // A report cut at the end of a line notes what it lacks at its last
+    // line, which is whole.
+    std::set<std::size_t> lines;
+    for (const Damage& damage : report.damage)
+        if (damage.line != report.line_count)
+            lines.insert(damage.line);
+    if (report.last_line_cut)
+        lines.insert(report.line_count);
+    return lines;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "report/model.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,3 +25,8 @@ std::vector<AreaGap> area_gaps(const Report& report, const std::string& area);
 
 // The report shows key's place whole: no gap's prefix starts it.
 bool shows(const std::vector<AreaGap>& gaps, const std::string& key);
+
+// The report's lines whose text is not to be trusted: where damage was
+// noted, and a last line the report ends inside. The diff passes over what
+// stands on them.
+std::set<std::size_t> damaged_lines(const Report& report);

@@ -54,6 +54,21 @@ const std::string winsxs_listing =
     clean_text.substr(listing_at, clean_text.find("\n\n", listing_at) - listing_at);
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
+// What a report cut inside its Basic information does not show; windows:
+// the Windows version is lost too.
+std::vector<std::string> cut_in_basic_information(bool windows)
+{
+    std::vector<std::string> gaps = {"file " + missing, "module file " + missing,
+                                     "dll.xml " + missing, "trusted " + missing,
+                                     "assembly " + missing};
+    if (windows)
+        gaps.push_back("windows  [] [the Windows version could not be read]");
+    gaps.push_back("install path  [] [the install path could not be read]");
+    for (const char* root : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS"})
+        gaps.push_back(std::string("registry ") + root + missing);
+    return gaps;
+}
+
 struct Case {
     const char* name;
     std::vector<Edit> edits;  // what makes the new report of the clean one
@@ -124,6 +139,8 @@ const Case cases[] = {
      {"dll.xml  [] [dll.xml is not well-formed: its entries cannot be read]"}},
     {"the winsxs folder could not be opened", {{winsxs_listing, "Can't open winsxs directory... "}},
      {}, {"assembly  [] [the winsxs folder could not be opened]"}},
+    {"a file line without its digest", {{"Vok.cfg \t297682423cc5bd642372849ab4b38f13", "Vok.cfg \t?"}},
+     {}, {"file  [] [the section is damaged]"}},
     {"a stray line inside a tree", {{"O Gauges\n", "O Gauges\nstray\n"}}, {},
      {"file  [] [the section is damaged]"}},
     {"a stray line in a registry section", {{user_key + "\n", "stray\n" + user_key + "\n"}}, {},
@@ -139,12 +156,21 @@ const Case cases[] = {
       "assembly " + missing, "registry HKEY_LOCAL_MACHINE" + missing,
       "registry HKEY_CURRENT_USER" + missing, "registry HKEY_USERS" + missing},
      {}, ". terrain.dll"},
-    {"the report ends before its install path", {}, {},
-     {"file " + missing, "module file " + missing, "dll.xml " + missing, "trusted " + missing,
-      "assembly " + missing, "install path  [] [the install path could not be read]",
+    {"the report ends inside a registry value", {}, {},
+     {"registry HKEY_CURRENT_USER [] [the section is damaged]", "registry HKEY_USERS" + missing},
+     {}, "FSX\\\n\n\n** HKEY_USERS"},
+    {"the report ends inside fsx.cfg's closing lines", {second_trusted}, {},
+     {"trusted  [] [the section is damaged]", "assembly " + missing,
       "registry HKEY_LOCAL_MACHINE" + missing, "registry HKEY_CURRENT_USER" + missing,
       "registry HKEY_USERS" + missing},
-     {}, "FSX path:"},
+     {second_trusted}, "nd of fsx.cfg reached."},
+    {"the report ends inside a server's warning line",
+     {{"Service Pack 1\n", "Service Pack 1\nOS is not WORKSTATION type!\n"}}, {},
+     cut_in_basic_information(true), {}, "WORKSTATION"},
+    {"the report ends before its service pack", {}, {}, cut_in_basic_information(true), {},
+     "Service pack:"},
+    {"the report ends before its install path", {}, {}, cut_in_basic_information(false), {},
+     "FSX path:"},
 };
 
 TEST(ReportDiff, EachEditShowsAsItsChangesAndWhatCannotBeCompared)
