@@ -23,9 +23,9 @@ struct Entry {
 // holds more than once keeps each entry, in report order.
 using Keyed = std::map<string, std::vector<Entry>>;
 
+// Each report's gap_prefixes in one area.
 struct Coverage {
-    const Gaps& old_side;
-    const Gaps& new_side;
+    std::vector<string> old_side, new_side;
 };
 
 string numbered(const string& subject, std::size_t i, std::size_t count)
@@ -161,7 +161,7 @@ std::vector<Change> compare_installations(const Report& before, const Report& af
                                           const GapsByArea& old_gaps, const GapsByArea& new_gaps)
 {
     const auto coverage = [&](const char* area) {
-        return Coverage{old_gaps.at(area), new_gaps.at(area)};
+        return Coverage{gap_prefixes(old_gaps.at(area)), gap_prefixes(new_gaps.at(area))};
     };
     const LineSet old_lines = damaged_lines(before), new_lines = damaged_lines(after);
     std::vector<Change> changes;
@@ -198,20 +198,21 @@ GapsByArea gaps_by_area(const Report& report)
     return gaps;
 }
 
-// Each part either report does not show whole, once.
+// Each part either report does not show whole, once: a part both lack is
+// one row with both reasons.
 std::vector<Gap> merged_gaps(const GapsByArea& old_gaps, const GapsByArea& new_gaps)
 {
     std::vector<Gap> gaps;
     for (const string& area : diff_areas()) {
-        const std::size_t first = gaps.size();
-        for (const AreaGap& gap : old_gaps.at(area))
+        std::map<string, std::size_t> row_of;  // by prefix
+        for (const AreaGap& gap : old_gaps.at(area)) {
+            row_of[gap.prefix] = gaps.size();
             gaps.push_back({area, gap.subject, gap.why, ""});
+        }
         for (const AreaGap& gap : new_gaps.at(area)) {
-            const auto same = std::find_if(gaps.begin() + first, gaps.end(), [&](const Gap& g) {
-                return same_text(g.subject, gap.subject);
-            });
-            if (same != gaps.end())
-                same->new_side = gap.why;
+            const auto row = row_of.find(gap.prefix);
+            if (row != row_of.end())
+                gaps[row->second].new_side = gap.why;
             else
                 gaps.push_back({area, gap.subject, "", gap.why});
         }

@@ -2,6 +2,8 @@
 
 #include "rules/helpers.h"
 
+#include <algorithm>
+
 namespace {
 
 using std::string;
@@ -25,11 +27,6 @@ Gaps tree_gaps(const Tree& tree)
     add_section_gap(tree.present, tree.complete, tree.damaged, "", "", gaps);
     for (const TreeNote& note : tree.notes) {
         const string prefix = folded(note.folder);
-        bool known = false;
-        for (const AreaGap& gap : gaps)
-            known = known || gap.prefix == prefix;
-        if (known)
-            continue;
         string subject = note.folder;
         if (!subject.empty() && subject.back() == '\\')
             subject.pop_back();
@@ -96,7 +93,18 @@ const std::vector<std::string>& diff_areas()
     return areas;
 }
 
-std::vector<AreaGap> area_gaps(const Report& report, const std::string& area)
+// A part named twice (a folder listed twice, a key printed twice) once.
+Gaps each_once(Gaps gaps)
+{
+    std::set<string> seen;
+    Gaps once;
+    for (AreaGap& gap : gaps)
+        if (seen.insert(gap.prefix).second)
+            once.push_back(std::move(gap));
+    return once;
+}
+
+Gaps gaps_of(const Report& report, const std::string& area)
 {
     if (area == "file")
         return tree_gaps(report.vok);
@@ -124,12 +132,35 @@ std::vector<AreaGap> area_gaps(const Report& report, const std::string& area)
     return {};
 }
 
-bool shows(const std::vector<AreaGap>& gaps, const std::string& key)
+std::vector<AreaGap> area_gaps(const Report& report, const std::string& area)
 {
+    return each_once(gaps_of(report, area));
+}
+
+std::vector<std::string> gap_prefixes(const std::vector<AreaGap>& gaps)
+{
+    std::vector<std::string> sorted;
     for (const AreaGap& gap : gaps)
-        if (key.compare(0, gap.prefix.size(), gap.prefix) == 0)
-            return false;
-    return true;
+        sorted.push_back(gap.prefix);
+    std::sort(sorted.begin(), sorted.end());
+    // Sorted, a prefix comes before every text it starts: keep none that
+    // one kept already starts.
+    std::vector<std::string> prefixes;
+    for (std::string& prefix : sorted)
+        if (prefixes.empty() || prefix.compare(0, prefixes.back().size(), prefixes.back()) != 0)
+            prefixes.push_back(std::move(prefix));
+    return prefixes;
+}
+
+// Of prefixes none starts another, so only the last one not after key can
+// start it.
+bool shows(const std::vector<std::string>& prefixes, const std::string& key)
+{
+    const auto after = std::upper_bound(prefixes.begin(), prefixes.end(), key);
+    if (after == prefixes.begin())
+        return true;
+    const std::string& prefix = *std::prev(after);
+    return key.compare(0, prefix.size(), prefix) != 0;
 }
 
 std::set<std::size_t> damaged_lines(const Report& report)

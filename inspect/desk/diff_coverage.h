@@ -20,11 +20,14 @@ const std::vector<std::string>& diff_areas();
 
 // Where the report does not show the area whole: a section missing,
 // damaged or cut short, a dll.xml not well-formed, a folder not listed,
-// a registry key not read.
+// a registry key not read; each part once, in report order.
 std::vector<AreaGap> area_gaps(const Report& report, const std::string& area);
 
+// The gaps' prefixes, sorted, none starting another, for shows.
+std::vector<std::string> gap_prefixes(const std::vector<AreaGap>& gaps);
+
 // The report shows key's place whole: no gap's prefix starts it.
-bool shows(const std::vector<AreaGap>& gaps, const std::string& key);
+bool shows(const std::vector<std::string>& prefixes, const std::string& key);
 
 // The report's lines whose text is not to be trusted: where damage was
 // noted, and a last line the report ends inside. The diff passes over what
