@@ -10,7 +10,8 @@
 // (the add-on's), "module file" (the Modules folder's), "dll.xml",
 // "trusted", "assembly", "windows", "install path", "registry key" or
 // "registry value"; change: "added", "removed", "changed", "enabled" or
-// "disabled"; before and after are empty where a side has nothing. An
+// "disabled"; before and after are empty where a side has nothing (for a
+// registry key: the reporter's failure to read it, empty when it could). An
 // entry whose key a report holds more than once (a second [Trusted] line
 // for one module) is compared as the first, second... of that key.
 struct Change {
