@@ -20,42 +20,47 @@ void mark_part(Part& part, bool complete)
 // section_title_lines): the name messages give each, the parser of its
 // body, how its part of the model is marked present, and damaged. An
 // echoed file tells its completeness itself, from its closing lines.
+// copies_text: the body holds text from elsewhere (the customer's words, a
+// copied file), which may hold any line, a banner's too.
 struct Section {
     const char* name;
+    bool copies_text;
     std::size_t (*parse)(const BodyLines&, Report&);
     void (*mark_present)(Report&, bool complete);
     void (*mark_damaged)(Report&);
 };
 
 const Section sections[section_count] = {
-    {"Basic information", parse_basic_information, [](Report&, bool) {}, [](Report&) {}},
-    {"Vok directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.vok, r); },
+    {"Basic information", true, parse_basic_information, [](Report&, bool) {}, [](Report&) {}},
+    {"Vok directory", false,
+     [](const BodyLines& b, Report& r) { return parse_tree(b, r.vok, r); },
      [](Report& r, bool complete) { mark_part(r.vok, complete); },
      [](Report& r) { r.vok.damaged = true; }},
-    {"Modules directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.modules, r); },
+    {"Modules directory", false,
+     [](const BodyLines& b, Report& r) { return parse_tree(b, r.modules, r); },
      [](Report& r, bool complete) { mark_part(r.modules, complete); },
      [](Report& r) { r.modules.damaged = true; }},
-    {"dll.xml",
+    {"dll.xml", true,
      [](const BodyLines& b, Report& r) { return parse_echo(b, "dll.xml", r.dll_xml_text, r); },
      [](Report& r, bool) { r.dll_xml_text.present = true; },
      [](Report& r) { r.dll_xml_text.damaged = true; }},
-    {"fsx.cfg",
+    {"fsx.cfg", true,
      [](const BodyLines& b, Report& r) { return parse_echo(b, "fsx.cfg", r.fsx_cfg_text, r); },
      [](Report& r, bool) { r.fsx_cfg_text.present = true; },
      [](Report& r) { r.fsx_cfg_text.damaged = true; }},
-    {"Side by side libraries",
+    {"Side by side libraries", false,
      [](const BodyLines& b, Report& r) { return parse_side_by_side(b, r.side_by_side, r); },
      [](Report& r, bool complete) { mark_part(r.side_by_side, complete); },
      [](Report& r) { r.side_by_side.damaged = true; }},
-    {"HKEY_LOCAL_MACHINE",
+    {"HKEY_LOCAL_MACHINE", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[0], r); },
      [](Report& r, bool complete) { mark_part(r.registry[0], complete); },
      [](Report& r) { r.registry[0].damaged = true; }},
-    {"HKEY_CURRENT_USER",
+    {"HKEY_CURRENT_USER", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[1], r); },
      [](Report& r, bool complete) { mark_part(r.registry[1], complete); },
      [](Report& r) { r.registry[1].damaged = true; }},
-    {"HKEY_USERS",
+    {"HKEY_USERS", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[2], r); },
      [](Report& r, bool complete) { mark_part(r.registry[2], complete); },
      [](Report& r) { r.registry[2].damaged = true; }},
@@ -77,6 +82,20 @@ std::size_t title_section(std::string_view line)
         if (line == section_title_lines[s])
             return s;
     return section_count;
+}
+
+// The first line in [begin, bound) of a banner damaged past finding: its
+// title, or the line before its first other line, which is then its title
+// damaged. A body ends there rather than run on into the next section's.
+std::size_t broken_banner(const Lines& lines, std::size_t begin, std::size_t bound)
+{
+    for (std::size_t i = begin; i < bound; ++i) {
+        if (title_section(lines[i]) < section_count)
+            return i;
+        if (lines[i] == filler || lines[i] == border)
+            return i > begin && !lines[i - 1].empty() ? i - 1 : i;
+    }
+    return bound;
 }
 
 // A banner at index: its title, then as many of its other five lines as the
@@ -189,16 +208,23 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         check_spacing_after(lines, pos, banner.index, previous, report);
         note_missing_sections(expected, banner.section, banner.index, report);
         const std::size_t begin = std::min(banner.index + banner_lines, lines.size());
-        const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
-        // The last section runs to the end of the report: nothing shows a cut.
-        const std::size_t cut = cut_short_line(lines, begin, bound);
         const Section& section = sections[banner.section];
+        std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
+        if (!section.copies_text)
+            bound = broken_banner(lines, begin, bound);
+        // The last section runs to the end of the report: nothing but a
+        // banner cut short shows a cut.
+        const bool banner_whole = banner.index + banner_lines <= lines.size();
+        const bool last = banner.section + 1 == section_count;
+        const std::size_t cut = cut_short_line(lines, begin, bound);
         section.mark_present(
-            report, cut == bound && (bound < lines.size() || banner.section + 1 == section_count));
+            report, cut == bound && (bound < lines.size() || (last && banner_whole)));
         const std::size_t damage_before = damage_count(report);
         pos = section.parse(BodyLines{lines, begin, cut}, report);
         if (damage_count(report) > damage_before)
             section.mark_damaged(report);
+        if (last && !banner_whole)
+            note_damage(report, lines.size() - 1, "the report ends early");
         if (cut < bound) {
             note_cut_short(report, cut, lines[cut]);
             pos = std::max(pos, cut + 1);

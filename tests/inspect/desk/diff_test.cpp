@@ -52,6 +52,9 @@ const std::string clean_text = fixture_report("clean.txt");
 const std::size_t listing_at = clean_text.find("O C:\\Windows\\winsxs");
 const std::string winsxs_listing =
     clean_text.substr(listing_at, clean_text.find("\n\n", listing_at) - listing_at);
+// Where the last section's banner ends and its first key begins.
+const char* const users_banner_end =
+    "**********************************************************************\n\nHKEY_USERS";
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
 // What a report cut inside its Basic information does not show; windows:
@@ -171,6 +174,20 @@ const Case cases[] = {
      "Service pack:"},
     {"the report ends before its install path", {}, {}, cut_in_basic_information(false), {},
      "FSX path:"},
+    // The last section has no closing line: a banner cut short shows a cut.
+    {"the report ends inside the last section's banner", {}, {},
+     {"registry HKEY_USERS [] [the section is cut short]"}, {}, users_banner_end},
+    // A banner damaged past finding ends the body before it: the next
+    // section's lines are not read as the data of a value.
+    {"the title of a registry section's banner damaged",
+     {{"** HKEY_CURRENT_USER enumeration", "#* HKEY_CURRENT_USER enumeration"}}, {},
+     {"registry HKEY_LOCAL_MACHINE [] [the section is damaged]",
+      "registry HKEY_CURRENT_USER" + missing}},
+    {"a filler line of the last section's banner damaged",
+     {{"** HKEY_USERS enumeration ********************************************\n*",
+       "** HKEY_USERS enumeration ********************************************\n#"}},
+     {},
+     {"registry HKEY_CURRENT_USER [] [the section is damaged]", "registry HKEY_USERS" + missing}},
 };
 
 TEST(ReportDiff, EachEditShowsAsItsChangesAndWhatCannotBeCompared)
