@@ -280,8 +280,12 @@ bool has_rule(const std::vector<Finding>& findings, const string& rule)
 
 ReportDiff diff_reports(const Inspection& old_one, const Inspection& new_one)
 {
-    const GapsByArea old_gaps = gaps_by_area(old_one.report);
-    const GapsByArea new_gaps = gaps_by_area(new_one.report);
+    GapsByArea old_gaps = gaps_by_area(old_one.report);
+    GapsByArea new_gaps = gaps_by_area(new_one.report);
+    for (AreaGap& gap : early_end_gaps(old_one.report, new_one.report))
+        old_gaps["registry"].push_back(std::move(gap));
+    for (AreaGap& gap : early_end_gaps(new_one.report, old_one.report))
+        new_gaps["registry"].push_back(std::move(gap));
     ReportDiff diff;
     for (const Finding& finding : old_one.findings)
         if (has_rule(new_one.findings, finding.rule))

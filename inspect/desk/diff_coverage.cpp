@@ -83,7 +83,74 @@ Gaps registry_gaps(const Report& report)
     return gaps;
 }
 
+// A key line (with the failure that may follow it) or a value line.
+struct ListedLine {
+    std::size_t line;
+    const RegistryKey* key;
+    const RegistryValue* value;
+};
+
+std::vector<ListedLine> in_report_order(const RegistrySection& section)
+{
+    std::vector<ListedLine> listed;
+    for (const RegistryKey& key : section.keys) {
+        listed.push_back({key.line, &key, nullptr});
+        for (const RegistryValue& value : key.values)
+            listed.push_back({value.line, nullptr, &value});
+    }
+    std::sort(listed.begin(), listed.end(),
+              [](const ListedLine& a, const ListedLine& b) { return a.line < b.line; });
+    return listed;
+}
+
+// part is whole cut at a line end: a key before its failure line, a value
+// inside its data.
+bool begins(const ListedLine& whole, const ListedLine& part, bool cut)
+{
+    if (part.key && whole.key)
+        return part.key->path == whole.key->path &&
+               (part.key->failure == whole.key->failure || (cut && part.key->failure.empty()));
+    if (!part.value || !whole.value || part.value->name != whole.value->name)
+        return false;
+    const std::string& data = whole.value->data;
+    const std::string& kept = part.value->data;
+    return kept == data || (cut && kept.size() < data.size() &&
+                            data.compare(0, kept.size(), kept) == 0 && data[kept.size()] == '\n');
+}
+
+bool same_line(const ListedLine& a, const ListedLine& b)
+{
+    return begins(a, b, false);
+}
+
+bool ends_early(const RegistrySection& section, const RegistrySection& other)
+{
+    const std::vector<ListedLine> part = in_report_order(section);
+    const std::vector<ListedLine> whole = in_report_order(other);
+    if (part.size() > whole.size())
+        return false;
+    for (std::size_t i = 0; i + 1 < part.size(); ++i)
+        if (!same_line(whole[i], part[i]))
+            return false;
+    if (part.empty())
+        return !whole.empty();
+    const ListedLine& last = part.back();
+    const ListedLine& there = whole[part.size() - 1];
+    return begins(there, last, true) && (part.size() < whole.size() || !same_line(there, last));
+}
+
 } // namespace
+
+std::vector<AreaGap> early_end_gaps(const Report& report, const Report& other)
+{
+    const RegistrySection& last = report.registry[2];
+    const std::string root = registry_roots[2];
+    if (!last.present || !last.complete || last.damaged || !other.registry[2].present ||
+        !ends_early(last, other.registry[2]))
+        return {};
+    return {{folded(root + "\\"), root,
+             "the report may end early: its last section stops where the other's goes on"}};
+}
 
 const std::vector<std::string>& diff_areas()
 {

@@ -23,6 +23,13 @@ const std::vector<std::string>& diff_areas();
 // a registry key not read; each part once, in report order.
 std::vector<AreaGap> area_gaps(const Report& report, const std::string& area);
 
+// The last section has no closing line, so a report cut at a line end
+// inside it looks whole. Where that section of report holds in report
+// order what the other's begins with (a value's data cut at one of its
+// line feeds), and less, the gap this makes of it; none where it is not
+// so, or report does not show that section whole anyway.
+std::vector<AreaGap> early_end_gaps(const Report& report, const Report& other);
+
 // The gaps' prefixes, sorted, none starting another, for shows.
 std::vector<std::string> gap_prefixes(const std::vector<AreaGap>& gaps);
 

@@ -52,9 +52,23 @@ const std::string clean_text = fixture_report("clean.txt");
 const std::size_t listing_at = clean_text.find("O C:\\Windows\\winsxs");
 const std::string winsxs_listing =
     clean_text.substr(listing_at, clean_text.find("\n\n", listing_at) - listing_at);
+const char* const users_key_line = "HKEY_USERS\\S-1-5-21-1004336348-1177238915-682003330-1001";
+const std::string users_key = users_key_line;
 // Where the last section's banner ends and its first key begins.
 const char* const users_banner_end =
     "**********************************************************************\n\nHKEY_USERS";
+const std::string users_app_path =
+    "-1001\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0\n\t-> AppPath \tC:\\FSX\\";
+const Edit users_value_added = {users_app_path, users_app_path + "\n\t-> Zeta \t1"};
+const Edit users_key_added = {users_app_path + "\n",
+                              users_app_path + "\n" + users_key +
+                                  "\\Gone\\Microsoft Games\\Flight Simulator\\10.0\n"};
+// A key's values follow its subkeys.
+const Edit users_subkey_added = {users_app_path + "\n",
+                                 users_app_path + "\n" + users_key + "\\Vok\n\t" + users_key +
+                                     "\\Vok\\Panel\n\t\t-> Alpha \t1\n\t-> Omega \t2\n"};
+const std::string may_end_early =
+    "the report may end early: its last section stops where the other's goes on";
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
 // What a report cut inside its Basic information does not show; windows:
@@ -174,9 +188,26 @@ const Case cases[] = {
      "Service pack:"},
     {"the report ends before its install path", {}, {}, cut_in_basic_information(false), {},
      "FSX path:"},
-    // The last section has no closing line: a banner cut short shows a cut.
+    // The last section has no closing line: only a banner cut short, or
+    // the other report going on where it stops, shows it may be cut.
     {"the report ends inside the last section's banner", {}, {},
      {"registry HKEY_USERS [] [the section is cut short]"}, {}, users_banner_end},
+    {"the report ends at a line end before the last section's first key", {}, {},
+     {"registry HKEY_USERS [] [" + may_end_early + "]"}, {}, users_key_line},
+    {"the report ends at a line end inside the last section's last key",
+     {users_value_added}, {}, {"registry HKEY_USERS [] [" + may_end_early + "]"},
+     {users_value_added}, "\t-> Zeta"},
+    {"the report ends at a line end before a key's values, behind its subkeys",
+     {users_subkey_added}, {}, {"registry HKEY_USERS [] [" + may_end_early + "]"},
+     {users_subkey_added}, "\t-> Omega"},
+    {"a value of the last section changed", {{users_app_path, users_app_path + "2"}},
+     {"registry value changed " + users_key + "\\Software\\Microsoft\\Microsoft Games\\"
+      "Flight Simulator\\10.0 -> AppPath [C:\\FSX\\] [C:\\FSX\\2]"}},
+    {"a key removed before the last key of the last section",
+     {users_key_added, {users_key + users_app_path.substr(5) + "\n", ""}},
+     {"registry key removed " + users_key + "\\Software\\Microsoft\\Microsoft Games\\"
+      "Flight Simulator\\10.0 [] []"},
+     {}, {users_key_added}},
     // A banner damaged past finding ends the body before it: the next
     // section's lines are not read as the data of a value.
     {"the title of a registry section's banner damaged",
