@@ -228,6 +228,7 @@ const std::map<string, std::vector<const char*>>& rule_areas()
     static const std::vector<const char*> modules = {"dll.xml", "install path"};
     static const std::map<string, std::vector<const char*>> areas = {
         {"report-damaged", {}},
+        {"section-cut-short", {}},
         {"install-path-missing", {"install path"}},
         {"install-path-without-backslash", {"install path"}},
         {"install-under-program-files", {"install path", "windows"}},
@@ -251,19 +252,20 @@ const std::map<string, std::vector<const char*>>& rule_areas()
     return areas;
 }
 
-// A finding gone from the new report is fixed only where that report shows
-// whole what its rule reads: a rule draws nothing from a part it lacks.
-bool shows_what_rule_reads(const string& rule, const GapsByArea& new_gaps)
+// A finding gone from the new report is fixed, and one only in the new
+// report new, only where the other report shows whole what its rule reads:
+// a rule draws nothing from a part it lacks.
+bool shows_what_rule_reads(const string& rule, const GapsByArea& gaps)
 {
     const auto named = rule_areas().find(rule);
     if (named == rule_areas().end()) {
-        for (const auto& entry : new_gaps)
+        for (const auto& entry : gaps)
             if (!entry.second.empty())
                 return false;
         return true;
     }
     for (const char* area : named->second)
-        if (!new_gaps.at(area).empty())
+        if (!gaps.at(area).empty())
             return false;
     return true;
 }
@@ -296,7 +298,8 @@ ReportDiff diff_reports(const Inspection& old_one, const Inspection& new_one)
             diff.unsure.push_back(&finding);
     for (const Finding& finding : new_one.findings)
         if (!has_rule(old_one.findings, finding.rule))
-            diff.found.push_back(&finding);
+            (shows_what_rule_reads(finding.rule, old_gaps) ? diff.found : diff.unseen)
+                .push_back(&finding);
     diff.release_before = old_one.report.files.release;
     diff.release_after = new_one.report.files.release;
     diff.changes = compare_installations(old_one.report, new_one.report, old_gaps, new_gaps);

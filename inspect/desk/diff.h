@@ -33,6 +33,9 @@ struct ReportDiff {
     // Gone from the new report, which does not show whole what the rule
     // reads: not known to be fixed.
     std::vector<const Finding*> unsure;
+    // In the new report only, while the old one does not show whole what
+    // the rule reads: not known to be new.
+    std::vector<const Finding*> unseen;
     std::optional<std::string> release_before, release_after;
     std::vector<Change> changes;
     std::vector<Gap> gaps;

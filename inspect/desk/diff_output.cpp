@@ -45,12 +45,16 @@ void write_findings_text(const ReportDiff& diff, std::ostream& out)
     if (!diff.unsure.empty())
         out << ", " << diff.unsure.size()
             << " unsure (gone, but the new report does not show whole what the rule reads)";
+    if (!diff.unseen.empty())
+        out << ", " << diff.unseen.size()
+            << " unseen before (the old report does not show whole what the rule reads)";
     out << '\n';
     const std::pair<const char*, const std::vector<const Finding*>*> groups[] = {
         {"fixed  ", &diff.fixed},
         {"new    ", &diff.found},
         {"still  ", &diff.still},
-        {"unsure ", &diff.unsure}};
+        {"unsure ", &diff.unsure},
+        {"unseen ", &diff.unseen}};
     for (const auto& [label, findings] : groups)
         for (const Finding* finding : *findings)
             out << "  " << label << finding->rule << ": " << printable(finding->message) << '\n';
@@ -128,7 +132,8 @@ void write_diff_json(const Inspection& old_one, const Inspection& new_one,
         {"findings", {{"fixed", findings_json(diff.fixed)},
                       {"new", findings_json(diff.found)},
                       {"still", findings_json(diff.still)},
-                      {"unsure", findings_json(diff.unsure)}}},
+                      {"unsure", findings_json(diff.unsure)},
+                      {"unseen", findings_json(diff.unseen)}}},
         {"changes", changes_json(diff.changes)},
         {"not_comparable", gaps_json(diff.gaps)}};
     out << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

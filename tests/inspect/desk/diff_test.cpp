@@ -305,6 +305,58 @@ TEST(ReportDiff, AFindingGoneWhereTheNewReportCannotShowItIsUnsure)
     }
 }
 
+// A finding new in the new report is new only where the old one shows
+// whole what its rule reads; a finding about the report itself reads none
+// of the installation.
+TEST(ReportDiff, AFindingTheOldReportCouldNotShowIsUnseenRatherThanNew)
+{
+    const std::string clean = fixture_report("clean.txt");
+    const std::string untrusted = edited(clean, {{trusted_key + "=1", trusted_key + "=-1"}});
+    const std::string fsx_cfg_cut =
+        edited(clean, {{fsx_cfg_body, "Can't read file to its end...\n"}});
+    const std::string unlisted_folder = edited(clean, {{manual_line, "\tPath too long...\n"}});
+    const struct {
+        const char* name;
+        std::string old_text, new_text;
+        std::vector<std::string> fixed, found, unseen;
+    } cases[] = {
+        {"the old report whole", clean, untrusted, {}, {"module-untrusted"}, {}},
+        {"the old report's fsx.cfg cut short", fsx_cfg_cut, untrusted, {"section-cut-short"}, {},
+         {"module-untrusted"}},
+        {"a folder unlisted in the old report, fsx.cfg whole", unlisted_folder, untrusted,
+         {"folder-unlisted"}, {"module-untrusted"}, {}},
+        {"the old report ends before fsx.cfg", clean.substr(0, clean.find("** fsx.cfg")),
+         untrusted, {"report-damaged"}, {}, {"module-untrusted"}},
+        {"a cut section seen where the old report lacks a folder", unlisted_folder, fsx_cfg_cut,
+         {"folder-unlisted"}, {"section-cut-short"}, {}},
+    };
+    const auto rules = [](const std::vector<const Finding*>& findings) {
+        std::vector<std::string> ids;
+        for (const Finding* finding : findings)
+            ids.push_back(finding->rule);
+        return ids;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Inspection old_one = inspect_text("old", c.old_text);
+        const Inspection new_one = inspect_text("new", c.new_text);
+        const ReportDiff diff = diff_reports(old_one, new_one);
+        EXPECT_EQ(rules(diff.fixed), c.fixed);
+        EXPECT_EQ(rules(diff.found), c.found);
+        EXPECT_EQ(rules(diff.unseen), c.unseen);
+        std::ostringstream text, json;
+        write_diff_text(old_one, new_one, diff, text);
+        write_diff_json(old_one, new_one, diff, json);
+        nlohmann::json unseen = nlohmann::json::parse(json.str())["findings"]["unseen"];
+        EXPECT_EQ(unseen.size(), c.unseen.size()) << json.str();
+        for (std::size_t i = 0; i < c.unseen.size() && i < unseen.size(); ++i) {
+            EXPECT_EQ(unseen[i]["rule"], c.unseen[i]);
+            EXPECT_NE(text.str().find("\n  unseen " + c.unseen[i] + ": "), std::string::npos)
+                << text.str();
+        }
+    }
+}
+
 TEST(ReportDiff, JsonHoldsEveryPart)
 {
     const Inspection clean = inspect_text("clean", fixture_report("clean.txt"));
