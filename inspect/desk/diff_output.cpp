@@ -14,15 +14,24 @@ string or_none(const std::optional<string>& text)
     return text ? printable(*text) : "(none)";
 }
 
+string side_text(const string& text)
+{
+    return text.empty() ? "(none)" : printable(text);
+}
+
+// What was added or removed has one side; what changed shows both, an
+// empty one too, so that neither can be taken for the other.
 void write_change_text(const Change& change, std::ostream& out)
 {
     out << "  " << change.area << ' ' << change.change;
     if (!change.subject.empty())
         out << ": " << printable(change.subject);
-    if (!change.before.empty() && !change.after.empty())
-        out << "\n      " << printable(change.before) << " -> " << printable(change.after);
-    else if (!change.before.empty() || !change.after.empty())
-        out << "  " << printable(change.before + change.after);
+    if (change.change == "added" || change.change == "removed") {
+        if (!change.before.empty() || !change.after.empty())
+            out << "  " << printable(change.before + change.after);
+    } else {
+        out << "\n      " << side_text(change.before) << " -> " << side_text(change.after);
+    }
     out << '\n';
 }
 

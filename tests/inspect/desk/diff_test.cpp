@@ -357,6 +357,47 @@ TEST(ReportDiff, AFindingTheOldReportCouldNotShowIsUnseenRatherThanNew)
     }
 }
 
+// Text shows before and after of a change even where one side is empty,
+// as the JSON does, so that neither can be taken for the other.
+TEST(ReportDiff, AChangeShowsBothSidesWhereOneIsEmpty)
+{
+    const std::string clean = fixture_report("clean.txt");
+    const std::string unreadable = edited(
+        clean, {{"\t-> AppPath \tC:\\FSX\\\n", "Can't find registry entry: " + user_key + "\n"}});
+    const std::string with_default =
+        edited(clean, {{"\t-> (default) \t\n", "\t-> (default) \tx\n"}});
+    const struct {
+        const char* name;
+        std::string old_text, new_text, line, before, after;
+    } cases[] = {
+        {"a value's data set", clean, with_default, "\n      (none) -> x\n", "", "x"},
+        {"a value's data emptied", with_default, clean, "\n      x -> (none)\n", "x", ""},
+        {"a key read again", unreadable, clean,
+         "\n      Can't find registry entry: " + user_key + " -> (none)\n",
+         "Can't find registry entry: " + user_key, ""},
+        {"a key no longer read", clean, unreadable,
+         "\n      (none) -> Can't find registry entry: " + user_key + "\n", "",
+         "Can't find registry entry: " + user_key},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Inspection old_one = inspect_text("old", c.old_text);
+        const Inspection new_one = inspect_text("new", c.new_text);
+        const ReportDiff diff = diff_reports(old_one, new_one);
+        std::ostringstream text, json;
+        write_diff_text(old_one, new_one, diff, text);
+        EXPECT_NE(text.str().find(c.line), std::string::npos) << text.str();
+        write_diff_json(old_one, new_one, diff, json);
+        const nlohmann::json changes = nlohmann::json::parse(json.str())["changes"];
+        EXPECT_EQ(changes.size(), 1u) << changes.dump();
+        if (changes.size() != 1)
+            continue;
+        EXPECT_EQ(changes[0]["change"], "changed");
+        EXPECT_EQ(changes[0]["before"], c.before);
+        EXPECT_EQ(changes[0]["after"], c.after);
+    }
+}
+
 TEST(ReportDiff, JsonHoldsEveryPart)
 {
     const Inspection clean = inspect_text("clean", fixture_report("clean.txt"));
