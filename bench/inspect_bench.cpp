@@ -5,9 +5,11 @@
 // making the summary and the overview of 1,000 and of 10,000 reports. Then
 // hostile reports (a dll.xml copy of megabytes of entries, millions of
 // empty lines), each in a child process, with the time and the peak memory
-// they take; with the argument "hostile", only those. With "corpus N", it
+// they take; with the argument "hostile", only those. Then diffs of reports
+// of many unlisted folders; with "diff", only those. With "corpus N", it
 // only writes N of its reports and keeps them, for a profiler to read.
 #include "desk/batch.h"
+#include "desk/diff.h"
 #include "desk/inspection.h"
 #include "output/outputs.h"
 #include "output/overview.h"
@@ -328,6 +330,41 @@ void run_hostile_reports(const Config& config)
                 config);
 }
 
+// The small report with its add-on tree replaced by folders, each holding
+// one file or, with unlisted, listed as too long.
+std::string with_folders(const std::string& report, std::size_t folders, bool unlisted)
+{
+    std::string tree;
+    for (std::size_t k = 0; k < folders; ++k)
+        tree += "O f" + std::to_string(k) + "\n\t" +
+                (unlisted ? std::string("Path too long...") :
+                            ". a.dat \t" + std::string(32, 'a')) + "\n";
+    const std::size_t begin = report.find("\n\n", report.find("** Vok directory")) + 2;
+    const std::size_t end = report.find("\n\n** Modules directory", begin);
+    return std::string(report).replace(begin, end - begin, tree);
+}
+
+// diff of a report against the same one whose every folder could not be
+// listed: twice the folders should take twice the time.
+void run_hostile_diffs(const Config& config)
+{
+    std::mt19937 random(7);
+    const std::string small = generate_report(random, 50 * 1024);
+    std::printf("diff against a report of unlisted folders, both inspected and compared:\n");
+    for (std::size_t folders : {50000, 100000, 200000}) {
+        const Inspection old_one = inspect_bytes("old", with_folders(small, folders, false), config);
+        const Inspection new_one = inspect_bytes("new", with_folders(small, folders, true), config);
+        const auto start = std::chrono::steady_clock::now();
+        const ReportDiff diff = diff_reports(old_one, new_one);
+        std::ostringstream out;
+        write_diff_text(old_one, new_one, diff, out);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::printf("%7zu folders: compared and written in %6.2f s, %zu changes, %zu not "
+                    "comparable\n",
+                    folders, took.count(), diff.changes.size(), diff.gaps.size());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -338,6 +375,10 @@ int main(int argc, char** argv)
     config.vc_runtimes = {"vc80.crt"};
     if (argc > 1 && std::string(argv[1]) == "hostile") {
         run_hostile_reports(config);
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "diff") {
+        run_hostile_diffs(config);
         return 0;
     }
     if (argc > 2 && std::string(argv[1]) == "corpus") {
@@ -369,5 +410,6 @@ int main(int argc, char** argv)
     }
     fs::remove_all(corpus.folder);
     run_hostile_reports(config);
+    run_hostile_diffs(config);
     return status;
 }

@@ -213,6 +213,35 @@ int diff_reports_of(const Options& options)
                         options.redact, std::cout, std::cerr);
 }
 
+// Inspection's own options and reports, which a command would pass over
+// silently.
+bool fits_command(const CLI::App& app, const CLI::App& command)
+{
+    for (const char* name : {"--overview", "--summary", "--html", "--open"})
+        if (app.count(name)) {
+            usage_error("the " + command.get_name() + " command takes no " + name);
+            return false;
+        }
+    if (app.count("reports")) {
+        usage_error("the " + command.get_name() + " command takes no further report");
+        return false;
+    }
+    return true;
+}
+
+// An empty name would pass over the option itself.
+bool names_given(const CLI::App& app, const Options& options)
+{
+    const std::pair<const char*, const std::string*> named[] = {
+        {"--overview", &options.overview_folder}, {"--html", &options.html_file}};
+    for (const auto& [name, value] : named)
+        if (app.count(name) && value->empty()) {
+            usage_error(std::string(name) + " needs a name");
+            return false;
+        }
+    return true;
+}
+
 } // namespace
 
 int inspect_main(int argc, char** argv)
@@ -259,6 +288,11 @@ int inspect_main(int argc, char** argv)
         app.exit(failure);
         return exit_usage;
     }
+    for (const CLI::App* command : {manifest, diff, redact})
+        if (command->parsed() && !fits_command(app, *command))
+            return exit_usage;
+    if (!names_given(app, options))
+        return exit_usage;
     if (manifest->parsed())
         return write_manifest_of(options.manifest_folder);
     if (redact->parsed())

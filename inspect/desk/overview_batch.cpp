@@ -33,7 +33,7 @@ bool write_overview_folder(const std::vector<std::string>& reports, const Config
     }
     // The batch hands each worker an input; giving it the report's number
     // lets each fill its own row and mark its own page unwritten, so the
-    // workers share nothing to lock. Only the first page error is said.
+    // workers share nothing to lock.
     std::vector<std::string> numbers;
     for (std::size_t i = 0; i < reports.size(); ++i)
         numbers.push_back(std::to_string(i));
@@ -56,9 +56,13 @@ bool write_overview_folder(const std::vector<std::string>& reports, const Config
             return BatchResult{summarize(inspection), inspection_failed(inspection)};
         },
         out);
-    for (std::size_t i = 0; i < rows.size() && error.empty(); ++i)
-        if (page_unwritten[i])
-            error = "cannot write " + utf8_from_path(folder / rows[i].page);
+    // Only the first page error is said; the index links no page missing.
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (page_unwritten[i]) {
+            if (error.empty())
+                error = "cannot write " + utf8_from_path(folder / rows[i].page);
+            rows[i].page.clear();
+        }
     std::ofstream page(folder / "index.html", std::ios::binary | std::ios::trunc);
     write_overview(rows, page);
     page.close();

@@ -26,6 +26,9 @@ const unsigned label_width = 300;
 const unsigned bar_pitch = 22;
 const std::size_t label_shown = 42;
 const std::size_t bars_shown = 25;
+// A page's name stays far below the 255 bytes a file name may have, with
+// room for the number: the number alone keeps it unique.
+const std::size_t page_base_kept = 100;
 
 struct Bar {
     string label;  // report bytes
@@ -159,8 +162,11 @@ void write_table(const std::vector<OverviewRow>& rows, std::ostream& out)
            "<th>Windows</th><th>release</th><th>errors</th><th>warnings</th>"
            "<th>first finding</th></tr>\n";
     for (const OverviewRow& row : rows) {
-        out << "<tr><td><a href=\"" << html_escaped(row.page) << "\">"
-            << html_escaped(row.source) << "</a></td>";
+        if (row.page.empty())
+            out << "<tr><td>" << html_escaped_utf8(row.source) << "</td>";
+        else
+            out << "<tr><td><a href=\"" << html_escaped(row.page) << "\">"
+                << html_escaped_utf8(row.source) << "</a></td>";
         if (!row.error.empty()) {
             out << "<td colspan=\"5\"></td>";
             write_cell(out, "cannot inspect: " + row.error, "error");
@@ -231,7 +237,7 @@ void write_overview(const std::vector<OverviewRow>& rows, std::ostream& out)
 
 std::string page_name(std::size_t index, const std::string& source)
 {
-    string base = source.substr(source.find_last_of("/\\") + 1);
+    string base = source.substr(source.find_last_of("/\\") + 1, page_base_kept);
     for (char& c : base)
         if (!is_name_byte(c))
             c = '_';

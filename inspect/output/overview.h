@@ -11,8 +11,8 @@
 // What the overview keeps of one report: its row and what the charts
 // count, so that a batch of any size never holds its parsed reports.
 struct OverviewRow {
-    std::string source;
-    std::string page;   // its page's file name, beside index.html
+    std::string source;  // the file as named on the command line (UTF-8)
+    std::string page;   // its page's file name, beside index.html; empty: none written
     std::string error;  // why it could not be inspected; empty when it was
     bool damaged = false;
     std::string customer, windows, release, first_finding;
@@ -27,8 +27,9 @@ OverviewRow overview_row(const Inspection& inspection, std::string page);
 // each row linking to its page. Self-contained: no script, no asset.
 void write_overview(const std::vector<OverviewRow>& rows, std::ostream& out);
 
-// The page of report number index (from 0): the number, then the file's
-// name with every byte but letters, digits, '.', '-' and '_' made '_'.
+// The page of report number index (from 0): the number, then the first
+// 100 bytes of the file's name with every byte but letters, digits, '.',
+// '-' and '_' made '_'.
 std::string page_name(std::size_t index, const std::string& source);
 
 struct OverviewSettings {

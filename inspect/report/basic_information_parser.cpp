@@ -130,10 +130,9 @@ void take_windows(Cursor& cursor)
         if (!windows.present)
             note_damage(cursor.report, windows.version_line - 1, "unreadable OS version");
     }
-    std::size_t line = 0;
-    if (take_labeled(cursor, service_pack_label, text, &line) &&
+    if (take_labeled(cursor, service_pack_label, text, &windows.service_pack_line) &&
         !read_service_pack(text, windows))
-        note_damage(cursor.report, line - 1, "unreadable service pack");
+        note_damage(cursor.report, windows.service_pack_line - 1, "unreadable service pack");
     if (cursor.at < cursor.body.bound && cursor.body.lines[cursor.at] == server_warning) {
         windows.workstation = false;
         windows.warning_line = ++cursor.at;

@@ -23,6 +23,19 @@ std::size_t find_closing(const Lines& lines, std::size_t from, std::string_view 
     return lines.size();
 }
 
+// Where a copy that is not closed ends: before the start of its closing
+// lines, when the report was cut inside them.
+std::size_t closing_cut_away(const Lines& lines, std::size_t from, std::size_t bound,
+                             std::string_view closing)
+{
+    if (bound > from && lines[bound - 1] == rule_line)
+        return bound - 1;
+    if (bound > from + 1 && lines[bound - 2] == rule_line &&
+        starts_with(closing, lines[bound - 1]))
+        return bound - 2;
+    return bound;
+}
+
 } // namespace
 
 std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile& file,
@@ -41,7 +54,7 @@ std::size_t parse_echo(const BodyLines& body, const char* file_name, EchoedFile&
     if (!closed) {
         note_damage(report, body.bound ? body.bound - 1 : 0,
                     std::string("the copy of ") + file_name + " is not closed");
-        end = body.bound;
+        end = closing_cut_away(lines, i, body.bound, closing);
     }
     if (end == i + 1 && lines[i] == not_found) {
         file.first_line = i + 1;

@@ -15,6 +15,8 @@ public:
     explicit Lines(std::string_view text);
     std::size_t size() const { return starts_.size() - 1; }
     bool empty() const { return size() == 0; }
+    // The text does not end with a line feed.
+    bool last_line_unended() const { return !empty() && starts_.back() > text_.size(); }
     std::string_view operator[](std::size_t i) const
     {
         return text_.substr(starts_[i], starts_[i + 1] - 1 - starts_[i]);

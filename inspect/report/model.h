@@ -30,7 +30,7 @@ struct WindowsVersion {
     std::string name;          // as the report names it; often empty
     std::string service_pack;  // the CSD text, such as "Service Pack 3"
     bool workstation = true;   // false when the report warns of another type
-    std::size_t version_line = 0, warning_line = 0;
+    std::size_t version_line = 0, service_pack_line = 0, warning_line = 0;
 };
 
 // A file or folder of a listed tree, its path relative to the tree's root
@@ -50,15 +50,16 @@ struct TreeNote {
 
 // present: its banner was found; complete: the next section's banner (or,
 // for an echoed file, its closing lines) followed it, so what the section
-// does not list is truly absent rather than cut off.
+// does not list is truly absent rather than cut off; damaged: some of its
+// lines could not be read, so what it does not list may exist all the same.
 struct Tree {
-    bool present = false, complete = false;
+    bool present = false, complete = false, damaged = false;
     std::vector<TreeEntry> entries;
     std::vector<TreeNote> notes;  // "Path too long..."
 };
 
 struct EchoedFile {
-    bool present = false, complete = false;
+    bool present = false, complete = false, damaged = false;
     bool found = false;    // false: "File not found..."
     // The copy's lines, each followed by a line feed: one string rather than
     // one per line, since a hostile copy may be millions of empty lines.
@@ -97,7 +98,7 @@ struct AssemblyFolder {
 };
 
 struct SideBySide {
-    bool present = false, complete = false;
+    bool present = false, complete = false, damaged = false;
     std::string windows_directory;
     bool winsxs_readable = true;
     std::size_t winsxs_line = 0;  // of "Can't open winsxs directory... "
@@ -118,7 +119,7 @@ struct RegistryKey {
 };
 
 struct RegistrySection {
-    bool present = false, complete = false;
+    bool present = false, complete = false, damaged = false;
     std::string root;
     std::vector<RegistryKey> keys;
 };
@@ -140,6 +141,9 @@ struct FileAudit {
 struct Report {
     std::size_t line_count = 0;
     std::size_t byte_count = 0;
+    // The text ends inside its last line, which is then cut short: the
+    // section it stands in is marked damaged.
+    bool last_line_cut = false;
     bool install_path_failure = false;  // "Can't find FSX registry entry."
     Customer customer;
     WindowsVersion windows;

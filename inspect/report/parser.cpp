@@ -18,38 +18,52 @@ void mark_part(Part& part, bool complete)
 
 // The report's sections in order (their banners' titles are
 // section_title_lines): the name messages give each, the parser of its
-// body, and how its part of the model is marked present. An echoed file
-// tells its completeness itself, from its closing lines.
+// body, how its part of the model is marked present, and damaged. An
+// echoed file tells its completeness itself, from its closing lines.
+// copies_text: the body holds text from elsewhere (the customer's words, a
+// copied file), which may hold any line, a banner's too.
 struct Section {
     const char* name;
+    bool copies_text;
     std::size_t (*parse)(const BodyLines&, Report&);
     void (*mark_present)(Report&, bool complete);
+    void (*mark_damaged)(Report&);
 };
 
 const Section sections[section_count] = {
-    {"Basic information", parse_basic_information, [](Report&, bool) {}},
-    {"Vok directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.vok, r); },
-     [](Report& r, bool complete) { mark_part(r.vok, complete); }},
-    {"Modules directory", [](const BodyLines& b, Report& r) { return parse_tree(b, r.modules, r); },
-     [](Report& r, bool complete) { mark_part(r.modules, complete); }},
-    {"dll.xml",
+    {"Basic information", true, parse_basic_information, [](Report&, bool) {}, [](Report&) {}},
+    {"Vok directory", false,
+     [](const BodyLines& b, Report& r) { return parse_tree(b, r.vok, r); },
+     [](Report& r, bool complete) { mark_part(r.vok, complete); },
+     [](Report& r) { r.vok.damaged = true; }},
+    {"Modules directory", false,
+     [](const BodyLines& b, Report& r) { return parse_tree(b, r.modules, r); },
+     [](Report& r, bool complete) { mark_part(r.modules, complete); },
+     [](Report& r) { r.modules.damaged = true; }},
+    {"dll.xml", true,
      [](const BodyLines& b, Report& r) { return parse_echo(b, "dll.xml", r.dll_xml_text, r); },
-     [](Report& r, bool) { r.dll_xml_text.present = true; }},
-    {"fsx.cfg",
+     [](Report& r, bool) { r.dll_xml_text.present = true; },
+     [](Report& r) { r.dll_xml_text.damaged = true; }},
+    {"fsx.cfg", true,
      [](const BodyLines& b, Report& r) { return parse_echo(b, "fsx.cfg", r.fsx_cfg_text, r); },
-     [](Report& r, bool) { r.fsx_cfg_text.present = true; }},
-    {"Side by side libraries",
+     [](Report& r, bool) { r.fsx_cfg_text.present = true; },
+     [](Report& r) { r.fsx_cfg_text.damaged = true; }},
+    {"Side by side libraries", false,
      [](const BodyLines& b, Report& r) { return parse_side_by_side(b, r.side_by_side, r); },
-     [](Report& r, bool complete) { mark_part(r.side_by_side, complete); }},
-    {"HKEY_LOCAL_MACHINE",
+     [](Report& r, bool complete) { mark_part(r.side_by_side, complete); },
+     [](Report& r) { r.side_by_side.damaged = true; }},
+    {"HKEY_LOCAL_MACHINE", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[0], r); },
-     [](Report& r, bool complete) { mark_part(r.registry[0], complete); }},
-    {"HKEY_CURRENT_USER",
+     [](Report& r, bool complete) { mark_part(r.registry[0], complete); },
+     [](Report& r) { r.registry[0].damaged = true; }},
+    {"HKEY_CURRENT_USER", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[1], r); },
-     [](Report& r, bool complete) { mark_part(r.registry[1], complete); }},
-    {"HKEY_USERS",
+     [](Report& r, bool complete) { mark_part(r.registry[1], complete); },
+     [](Report& r) { r.registry[1].damaged = true; }},
+    {"HKEY_USERS", false,
      [](const BodyLines& b, Report& r) { return parse_registry(b, r.registry[2], r); },
-     [](Report& r, bool complete) { mark_part(r.registry[2], complete); }},
+     [](Report& r, bool complete) { mark_part(r.registry[2], complete); },
+     [](Report& r) { r.registry[2].damaged = true; }},
 };
 
 const std::string_view filler = "*                                                                    *";
@@ -68,6 +82,20 @@ std::size_t title_section(std::string_view line)
         if (line == section_title_lines[s])
             return s;
     return section_count;
+}
+
+// The first line in [begin, bound) of a banner damaged past finding: its
+// title, or the line before its first other line, which is then its title
+// damaged. A body ends there rather than run on into the next section's.
+std::size_t broken_banner(const Lines& lines, std::size_t begin, std::size_t bound)
+{
+    for (std::size_t i = begin; i < bound; ++i) {
+        if (title_section(lines[i]) < section_count)
+            return i;
+        if (lines[i] == filler || lines[i] == border)
+            return i > begin && !lines[i - 1].empty() ? i - 1 : i;
+    }
+    return bound;
 }
 
 // A banner at index: its title, then as many of its other five lines as the
@@ -133,9 +161,35 @@ std::size_t cut_short_line(const Lines& lines, std::size_t begin, std::size_t bo
     return last > begin && is_cut_short_line(lines[last - 1]) ? last - 1 : bound;
 }
 
+std::size_t damage_count(const Report& report)
+{
+    return report.damage.size() + report.damage_not_listed;
+}
+
+// Stray lines behind a body are lines its parser could not take: the
+// section they follow is damaged by them.
+void check_spacing_after(const Lines& lines, std::size_t from, std::size_t to,
+                         std::size_t section, Report& report)
+{
+    const std::size_t before = damage_count(report);
+    check_spacing(lines, from, to, report);
+    if (section < section_count && damage_count(report) > before)
+        sections[section].mark_damaged(report);
+}
+
+// A report ends with a line feed; one that ends without was cut inside its
+// last line, whose text is then no more to be trusted than damage.
+void check_last_line(const Lines& lines, std::size_t section, Report& report)
+{
+    report.last_line_cut = lines.last_line_unended();
+    if (report.last_line_cut && section < section_count)
+        sections[section].mark_damaged(report);
+}
+
 void parse_sections(const Lines& lines, std::size_t pos, Report& report)
 {
     std::size_t expected = 0;
+    std::size_t previous = section_count;  // the last section read
     while (expected < section_count) {
         const Banner banner = next_banner(lines, pos, expected);
         if (banner.section == section_count) {
@@ -143,30 +197,43 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
                 note_damage(report, 0, "no Ravelo report: no section banner found");
                 return;
             }
-            check_spacing(lines, pos, lines.size(), report);
+            check_spacing_after(lines, pos, lines.size(), previous, report);
+            check_last_line(lines, previous, report);
             note_damage(report, lines.size() ? lines.size() - 1 : 0,
                         "the report ends early");
             note_missing_sections(expected, section_count, lines.size() ? lines.size() - 1 : 0,
                                   report);
             return;
         }
-        check_spacing(lines, pos, banner.index, report);
+        check_spacing_after(lines, pos, banner.index, previous, report);
         note_missing_sections(expected, banner.section, banner.index, report);
         const std::size_t begin = std::min(banner.index + banner_lines, lines.size());
-        const std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
-        // The last section runs to the end of the report: nothing shows a cut.
-        const std::size_t cut = cut_short_line(lines, begin, bound);
         const Section& section = sections[banner.section];
+        std::size_t bound = next_banner(lines, begin, banner.section + 1).index;
+        if (!section.copies_text)
+            bound = broken_banner(lines, begin, bound);
+        // The last section runs to the end of the report: nothing but a
+        // banner cut short shows a cut.
+        const bool banner_whole = banner.index + banner_lines <= lines.size();
+        const bool last = banner.section + 1 == section_count;
+        const std::size_t cut = cut_short_line(lines, begin, bound);
         section.mark_present(
-            report, cut == bound && (bound < lines.size() || banner.section + 1 == section_count));
+            report, cut == bound && (bound < lines.size() || (last && banner_whole)));
+        const std::size_t damage_before = damage_count(report);
         pos = section.parse(BodyLines{lines, begin, cut}, report);
+        if (damage_count(report) > damage_before)
+            section.mark_damaged(report);
+        if (last && !banner_whole)
+            note_damage(report, lines.size() - 1, "the report ends early");
         if (cut < bound) {
             note_cut_short(report, cut, lines[cut]);
             pos = std::max(pos, cut + 1);
         }
         expected = banner.section + 1;
+        previous = banner.section;
     }
-    check_spacing(lines, pos, lines.size(), report);
+    check_spacing_after(lines, pos, lines.size(), previous, report);
+    check_last_line(lines, previous, report);
 }
 
 } // namespace

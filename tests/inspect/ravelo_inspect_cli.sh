@@ -68,6 +68,17 @@ exits "diff with an unreadable report" 1 diff "$reports/clean.txt" "$dir/missing
 exits "diff with a damaged report still compares" 1 diff "$reports/clean.txt" "$reports/cut_short.txt"
 check "the damaged report's diff is printed" grep -q '^Findings: ' "$dir/out"
 exits "diff of one report" 2 diff "$reports/clean.txt"
+for misplaced in "--summary" "--overview $dir/o" "--html $dir/p.html" "$reports/clean.txt"; do
+    # shellcheck disable=SC2086
+    exits "diff with $misplaced" 2 $misplaced diff "$reports/clean.txt" "$reports/clean.txt"
+done
+exits "redact with --overview" 2 --overview "$dir/o" redact "$reports/clean.txt"
+exits "an empty --overview" 2 --overview "" "$reports/clean.txt"
+sed 's/^\t\. Vok manual\.pdf .*/\tPath too long.../' "$reports/clean.txt" >"$dir/Kundenbericht für Müller.txt"
+exits "diff where a folder could not be listed" 0 diff "$reports/clean.txt" "$dir/Kundenbericht für Müller.txt"
+check "diff names the new report in UTF-8" grep -qx "New       $dir/Kundenbericht für Müller.txt" "$dir/out"
+check "diff removes no file of the unlisted folder" grep -qx '0 change(s) in the installation' "$dir/out"
+check "diff says the folder is not comparable" grep -qx '      new report: the folder could not be listed (path too long)' "$dir/out"
 
 exits "redact a report" 0 redact "$reports/faults_everywhere.txt"
 cp "$dir/out" "$dir/redacted.txt"
@@ -87,6 +98,11 @@ check "the overview writes its index and a page per report" \
 exits "a redacted overview" 0 --config "$config" --redact --overview "$dir/shared" "$reports/clean.txt"
 check "the redacted overview and its page name nobody" bash -c "! grep -rqiE 'Ada Lovelace|ada@example|ada_flies|Users.Ada|fuel gauge' '$dir/shared'"
 exits "an overview where no folder can be made" 1 --overview "$dir/odd.dat/x" "$reports/clean.txt"
+long=$dir/$(printf 'x%.0s' {1..250}).dat
+cp "$reports/clean.txt" "$long"
+exits "an overview of a report named in 254 bytes and one in UTF-8" 0 --overview "$dir/long" "$long" "$dir/Kundenbericht für Müller.txt"
+check "its page is written and linked" bash -c "grep -o 'href=\"[^\"]*\"' '$dir/long/index.html' | cut -d'\"' -f2 | while read -r p; do [ -s '$dir/long/'\$p ] || exit 1; done"
+check "the index names the UTF-8 report as given" grep -q ">$dir/Kundenbericht für Müller.txt</a>" "$dir/long/index.html"
 
 mkdir -p "$dir/addon/Gauges"
 printf 'abc' >"$dir/addon/Gauges/a.bin"

@@ -106,6 +106,13 @@ const Case cases[] = {
      {{"\t. Vok manual.pdf \t437175ba4191210ee004e1d937494d09\n", "\tPath too long...\n"},
       {". Vok.cfg \t297682423cc5bd642372849ab4b38f13\n", ""}},
      {"folder-unlisted", "file-missing"}, {}},
+    {"an entry inside a Modules folder too deep to list",
+     {{". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\n",
+       ". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\nO Deep\n\tPath too long...\n"},
+      {entry_end,
+       "</Launch.Addon>\n<Launch.Addon><Path>Modules\\Deep\\X.dll</Path></Launch.Addon>\n"}},
+     {"addon-path-missing", "folder-unlisted"}, {}, false,
+     "not checked (outside the listed folders): Modules\\Deep\\X.dll"},
     // The install path.
     {"an install path without its backslash",
      {{fsx_path, "FSX path:            C:\\FSX\n"},
@@ -280,14 +287,28 @@ TEST(ReportEdits, DllXmlIsReadInTheEncodingItWasSavedIn)
     }
 }
 
+// The declaration names the encoding in either quotes and any case.
 TEST(ReportEdits, UnicodeNamesInDllXmlBecomeTheReportsCodePage)
 {
-    const std::string xml = edited(clean_dll_xml(), {{"Windows-1252", "UTF-8"},
-                                                    {"<Name>Vok Panel", "<Name>Vok M\xC3\xBCller"}});
-    const Inspection inspection =
-        inspect_text("utf-8", with_dll_xml(fixture_report("clean.txt"), xml));
-    ASSERT_EQ(inspection.report.dll_xml.addons.size(), 1u);
-    EXPECT_EQ(inspection.report.dll_xml.addons[0].name, "Vok M\xFCller");
+    const struct {
+        const char* declared;
+        const char* name;  // as written in dll.xml, its closing tag behind
+        const char* read;
+    } cases[] = {
+        {"encoding=\"UTF-8\"", "Vok M\xC3\xBCller</Name>", "Vok M\xFCller"},
+        {"encoding='UTF-8'", "Vok M\xC3\xBCller</Name>", "Vok M\xFCller"},
+        {"encoding = 'utf8'", "Vok M\xC3\xBCller</Name>", "Vok M\xFCller"},
+        {"encoding=\"Windows-1252\"", "Vok M\xC3\xBCller</Name>", "Vok M\xC3\xBCller"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declared + std::string(" ") + c.name);
+        const std::string xml = edited(clean_dll_xml(), {{"encoding=\"Windows-1252\"", c.declared},
+                                                         {"Vok Panel</Name>", c.name}});
+        const Inspection inspection =
+            inspect_text("utf-8", with_dll_xml(fixture_report("clean.txt"), xml));
+        ASSERT_EQ(inspection.report.dll_xml.addons.size(), 1u);
+        EXPECT_EQ(inspection.report.dll_xml.addons[0].name, c.read);
+    }
 }
 
 TEST(ReportEdits, TheLastOfSeveralTrustEntriesIsNamed)
