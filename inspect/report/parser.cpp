@@ -210,6 +210,15 @@ std::size_t count_tabs(std::string_view line)
     return tabs;
 }
 
+bool holds_section_banner(std::string_view text, std::string& error)
+{
+    if (text.size() < max_report_text &&
+        next_banner(Lines(text), 0, 0).section < section_count)
+        return true;
+    error = "no Ravelo report: no section banner found";
+    return false;
+}
+
 Report parse_report(std::string_view text)
 {
     Report report;

@@ -1,0 +1,202 @@
+#include "desk/redaction.h"
+#include "desk/redaction_parts.h"
+#include "desk/word_matcher.h"
+
+#include "report/config_files.h"
+#include "report/parser.h"
+#include "tools/report_shape.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+// A description line this short identifies nobody, and would stand for
+// every such word of the report.
+const std::size_t shortest_description_text = 2;
+const std::size_t shortest_name_word = 2;
+
+class Collector {
+public:
+    explicit Collector(PersonalData& data) : data_(data)
+    {
+        for (const auto& [text, placeholder] : data.texts)
+            seen_.insert(folded_text(text));
+    }
+
+    // Each part of the text between path separators, tabs and NULs, as
+    // whole words: a placeholder must not cut a path in two.
+    void add(std::string_view text, const char* placeholder)
+    {
+        std::size_t begin = 0;
+        for (std::size_t i = 0; i <= text.size(); ++i)
+            if (i == text.size() || std::string_view("\\/\t\r\n", 6).find(text[i]) !=
+                                        std::string_view::npos) {
+                add_part(text.substr(begin, i - begin), placeholder);
+                begin = i + 1;
+            }
+    }
+
+private:
+    void add_part(std::string_view part, const char* placeholder)
+    {
+        std::size_t begin = 0, end = part.size();
+        while (begin < end && !is_word_byte(static_cast<unsigned char>(part[begin])))
+            ++begin;
+        while (end > begin && !is_word_byte(static_cast<unsigned char>(part[end - 1])))
+            --end;
+        if (begin == end || !seen_.insert(folded_text(part.substr(begin, end - begin))).second)
+            return;
+        data_.texts.emplace_back(std::string(part.substr(begin, end - begin)), placeholder);
+    }
+
+    PersonalData& data_;
+    std::unordered_set<std::string> seen_;
+};
+
+// Letters and digits: "Ada_Lovelace" has two words here.
+std::vector<std::string_view> name_words(std::string_view name)
+{
+    std::vector<std::string_view> words;
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t end = i;
+        while (end < name.size() && name[end] != '_' &&
+               is_word_byte(static_cast<unsigned char>(name[end])))
+            ++end;
+        if (end - i >= shortest_name_word)
+            words.push_back(name.substr(i, end - i));
+        i = std::max(end, i + 1);
+    }
+    return words;
+}
+
+// The name as written, each word of it (so that any spacing, order or
+// separator is found), and its words joined by underscores, which make one
+// word of them.
+void add_name(Collector& collect, std::string_view name)
+{
+    collect.add(name, redacted_name_text);
+    const std::vector<std::string_view> words = name_words(name);
+    for (std::string_view word : words)
+        collect.add(word, redacted_name_text);
+    if (words.size() < 2)
+        return;
+    std::string joined, reversed;
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        joined += (k ? "_" : "") + std::string(words[k]);
+        reversed += (k ? "_" : "") + std::string(words[words.size() - 1 - k]);
+    }
+    collect.add(joined, redacted_name_text);
+    collect.add(reversed, redacted_name_text);
+}
+
+// A profile folder's name, the NAME of NAME.DOMAIN (or NAME.000), and its
+// short names.
+void add_user(Collector& collect, std::string_view folder)
+{
+    collect.add(folder, redacted_user_text);
+    const std::size_t dot = folder.find('.');
+    if (dot != std::string_view::npos && dot > 0)
+        collect.add(folder.substr(0, dot), redacted_user_text);
+    for (const std::string& short_name : short_names(folder))
+        collect.add(short_name, redacted_user_text);
+}
+
+std::string_view trimmed_value(std::string_view line, std::size_t value_at)
+{
+    line.remove_prefix(std::min(value_at, line.size()));
+    const std::size_t begin = line.find_first_not_of(" \t\r");
+    if (begin == std::string_view::npos)
+        return {};
+    return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
+}
+
+void add_customer_line(Collector& collect, std::string_view line)
+{
+    std::size_t value_at = 0;
+    const CustomerField field = customer_field(line, value_at);
+    const std::string_view value = trimmed_value(line, value_at);
+    if (value.empty() || is_layout_line(line))
+        return;
+    if (field == CustomerField::name)
+        add_name(collect, value);
+    else if (field != CustomerField::description || value.size() >= shortest_description_text)
+        collect.add(value, placeholder_of(field));
+}
+
+// The report up to its second banner: the basic information, whatever the
+// rest holds.
+std::string_view basic_information_of(std::string_view text)
+{
+    std::size_t end = text.size();
+    for (std::size_t s = 1; s < section_count; ++s)
+        end = std::min(end, text.find(section_title_lines[s]));
+    return text.substr(0, end);
+}
+
+template <typename Visit>
+void for_each_line(std::string_view text, Visit visit)
+{
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        visit(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+// The profile folders a line names, in its bytes and, where it holds NULs,
+// in UTF-16 at either byte.
+void add_profile_folders(Collector& collect, std::string_view line,
+                         const std::vector<std::string>& roots)
+{
+    const auto add_from = [&](std::string_view view) {
+        for (const Span folder : profile_folders(view, roots))
+            add_user(collect, view.substr(folder.begin, folder.end - folder.begin));
+    };
+    add_from(line);
+    if (line.find('\0') == std::string_view::npos)
+        return;
+    for (std::size_t first : {0, 1})
+        add_from(narrowed_utf16(line, first));
+}
+
+} // namespace
+
+PersonalData find_personal_data(std::string_view report_text)
+{
+    PersonalData data;
+    Collector collect(data);
+    const std::string_view head = basic_information_of(report_text);
+    const Report header = parse_report(head);
+    const Lines lines(head);
+    const Span customer = customer_lines(lines, header);
+    for (std::size_t i = customer.begin; i < customer.end; ++i)
+        add_customer_line(collect, lines[i]);
+    data.profile_roots = known_profile_roots();
+    const AppDataProfile own = app_data_profile(header.app_data_path);
+    if (!own.root.empty() && std::find(data.profile_roots.begin(), data.profile_roots.end(),
+                                       own.root) == data.profile_roots.end())
+        data.profile_roots.push_back(own.root);
+    if (!own.name.empty())
+        add_user(collect, own.name);
+    for_each_line(report_text, [&](std::string_view line) {
+        add_profile_folders(collect, line, data.profile_roots);
+    });
+    return data;
+}
+
+void add_personal_data(PersonalData& data, const PersonalData& more)
+{
+    std::unordered_set<std::string> seen;
+    for (const auto& [text, placeholder] : data.texts)
+        seen.insert(folded_text(text) + '\n' + placeholder);
+    for (const auto& entry : more.texts)
+        if (seen.insert(folded_text(entry.first) + '\n' + entry.second).second)
+            data.texts.push_back(entry);
+    for (const std::string& root : more.profile_roots)
+        if (std::find(data.profile_roots.begin(), data.profile_roots.end(), root) ==
+            data.profile_roots.end())
+            data.profile_roots.push_back(root);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The parts redaction is made of, shared by its sources; what the rest of
+// the inspector uses is in redaction.h.
+#include "audit/config.h"
+#include "report/lines.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// A stretch [begin, end) of a line.
+struct Span {
+    std::size_t begin, end;
+};
+
+// --- Profile folders (profile_folders.cpp)
+
+// The profile roots of every Windows: Users, Documents and Settings, the
+// German XP's Dokumente und Einstellungen, their short names, NT's Profiles.
+const std::vector<std::string>& known_profile_roots();
+
+// The profile folder of an App data path (C:\Users\NAME\AppData\Roaming,
+// X:\ROOT\NAME\Application Data in any XP language): its name, and the
+// folded name of the folder it stands in when that is a folder of its own
+// rather than a drive or a share. Empty names where the path names none.
+struct AppDataProfile {
+    std::string name, root;
+};
+AppDataProfile app_data_profile(std::string_view app_data_path);
+
+// The folders of a line that stand right under one of roots (folded names,
+// whole path components): someone's profile, unless it is one that every
+// Windows has (Public, All Users, Default).
+std::vector<Span> profile_folders(std::string_view line, const std::vector<std::string>& roots);
+
+// The 8.3 short names Windows may give a folder of that name (ADALOV~1),
+// none when the name is a short name already.
+std::vector<std::string> short_names(std::string_view name);
+
+// The UTF-16LE units of a line, from byte first on, as Windows-1252 bytes;
+// a unit the code page lacks becomes DEL, which parts words as the units
+// of ANSI text read in pairs do.
+std::string narrowed_utf16(std::string_view line, std::size_t first);
+
+// --- The report's own words and layout (report_words.cpp)
+
+// Words (folded) a placeholder must never replace outside a profile
+// folder's name: the report's labels and fixed lines, registry roots,
+// dll.xml's and fsx.cfg's own words, those the rules look for, and the
+// config's names and its releases' files and folders.
+std::unordered_set<std::string> installation_words(const Config& config);
+
+// The words of text, folded, one after another.
+std::vector<std::string> folded_words(std::string_view text);
+
+// Lines of the layout: banners, rules and the fixed lines.
+bool is_layout_line(std::string_view line);
+
+// How much of a line the layout holds: a label, the tabs and mark that open
+// a listed entry, the version numbers of the OS lines.
+std::size_t layout_prefix(std::string_view line);
+
+// The Basic information's customer lines: [begin, end) as line indices,
+// from its banner to the OS version line (or, when that cannot be found,
+// the next label or banner); empty when the report opens with no such
+// banner.
+Span customer_lines(const Lines& lines, const Report& report);
+
+enum class CustomerField { name, email, forum, description };
+
+// The field a customer line holds, by its label or, where that is damaged,
+// by the label it is closest to; a line without one continues the
+// description. value_at: where the field's value starts.
+CustomerField customer_field(std::string_view line, std::size_t& value_at);
+
+const char* placeholder_of(CustomerField field);
+
+// --- dll.xml's markup (xml_markup.cpp)
+
+// Where a text of dll.xml is, between lines.
+enum class XmlPlace { text, tag, quoted_single, quoted_double, comment, cdata, declaration };
+
+// The stretches of a line of dll.xml that are markup (tags, names,
+// entities, declarations); attribute values, text and comments are not.
+// place is carried from one line to the next.
+std::vector<Span> markup_of(std::string_view line, XmlPlace& place);
