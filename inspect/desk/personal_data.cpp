@@ -124,31 +124,25 @@ void add_customer_line(Collector& collect, std::string_view line)
         collect.add(value, placeholder_of(field));
 }
 
-// The report up to its second banner: the basic information, whatever the
-// rest holds.
+// The report up to the title of its second section: the basic
+// information, whatever the rest holds.
 std::string_view basic_information_of(std::string_view text)
 {
     std::size_t end = text.size();
-    for (std::size_t s = 1; s < section_count; ++s)
-        end = std::min(end, text.find(section_title_lines[s]));
+    for_each_line(text, [&](std::string_view line, std::size_t) {
+        for (std::size_t s = 1; s < section_count; ++s)
+            if (line == section_title_lines[s]) {
+                end = line.data() - text.data();
+                return false;
+            }
+        return true;
+    });
     return text.substr(0, end);
 }
 
-template <typename Visit>
-void for_each_line(std::string_view text, Visit visit)
-{
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        visit(text.substr(start, end - start));
-        start = end + 1;
-    }
-}
-
 // The profile folders a line names, in its bytes and, where it holds NULs,
-// in UTF-16 at either byte.
-void add_profile_folders(Collector& collect, std::string_view line,
+// in UTF-16 of either byte order from either byte.
+void add_profile_folders(Collector& collect, std::string_view line, bool text_has_nul,
                          const std::vector<std::string>& roots)
 {
     const auto add_from = [&](std::string_view view) {
@@ -156,10 +150,11 @@ void add_profile_folders(Collector& collect, std::string_view line,
             add_user(collect, view.substr(folder.begin, folder.end - folder.begin));
     };
     add_from(line);
-    if (line.find('\0') == std::string_view::npos)
+    if (!text_has_nul || line.find('\0') == std::string_view::npos)
         return;
-    for (std::size_t first : {0, 1})
-        add_from(narrowed_utf16(line, first));
+    for (bool big_endian : {false, true})
+        for (std::size_t first : {0, 1})
+            add_from(narrowed_utf16(line, first, big_endian));
 }
 
 } // namespace
@@ -170,10 +165,12 @@ PersonalData find_personal_data(std::string_view report_text)
     Collector collect(data);
     const std::string_view head = basic_information_of(report_text);
     const Report header = parse_report(head);
-    const Lines lines(head);
-    const Span customer = customer_lines(lines, header);
-    for (std::size_t i = customer.begin; i < customer.end; ++i)
-        add_customer_line(collect, lines[i]);
+    const Span customer = customer_lines(head, header);
+    for_each_line(head, [&](std::string_view line, std::size_t index) {
+        if (index >= customer.begin && index < customer.end)
+            add_customer_line(collect, line);
+        return index + 1 < customer.end;
+    });
     data.profile_roots = known_profile_roots();
     const AppDataProfile own = app_data_profile(header.app_data_path);
     if (!own.root.empty() && std::find(data.profile_roots.begin(), data.profile_roots.end(),
@@ -181,8 +178,10 @@ PersonalData find_personal_data(std::string_view report_text)
         data.profile_roots.push_back(own.root);
     if (!own.name.empty())
         add_user(collect, own.name);
-    for_each_line(report_text, [&](std::string_view line) {
-        add_profile_folders(collect, line, data.profile_roots);
+    const bool has_nul = report_text.find('\0') != std::string_view::npos;
+    for_each_line(report_text, [&](std::string_view line, std::size_t) {
+        add_profile_folders(collect, line, has_nul, data.profile_roots);
+        return true;
     });
     return data;
 }

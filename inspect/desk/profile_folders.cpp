@@ -4,6 +4,7 @@
 #include "report/text_encoding.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -23,9 +24,20 @@ bool is_separator(char c)
 // (or that ends a value: ; and = in lists and settings).
 bool ends_component(char c)
 {
-    return is_separator(c) || c == '\t' || c == '\r' || c == '\n' || c == '"' || c == '<' ||
-           c == '>' || c == '|' || c == ';' || c == '=' || c == '*' || c == '?' || c == ':' ||
-           c == '\0';
+    static const auto ends = [] {
+        std::array<bool, 256> table{};
+        for (unsigned char end : std::string_view("\\/\t\r\n\"<>|;=*?:\0", 15))
+            table[end] = true;
+        return table;
+    }();
+    return ends[static_cast<unsigned char>(c)];
+}
+
+std::size_t next_separator(std::string_view line, std::size_t from)
+{
+    while (from < line.size() && !is_separator(line[from]))
+        ++from;
+    return from < line.size() ? from : std::string_view::npos;
 }
 
 std::size_t component_end(std::string_view line, std::size_t begin)
@@ -138,7 +150,7 @@ AppDataProfile app_data_profile(std::string_view app_data_path)
 std::vector<Span> profile_folders(std::string_view line, const std::vector<std::string>& roots)
 {
     std::vector<Span> folders;
-    for (std::size_t at = line.find_first_of("\\/"); at != std::string_view::npos;) {
+    for (std::size_t at = next_separator(line, 0); at != std::string_view::npos;) {
         const std::size_t begin = at + 1, end = component_end(line, begin);
         if (end < line.size() && is_separator(line[end]) &&
             is_root(line.substr(begin, end - begin), roots)) {
@@ -146,7 +158,7 @@ std::vector<Span> profile_folders(std::string_view line, const std::vector<std::
             if (is_profile_name(line.substr(end + 1, name_end - end - 1)))
                 folders.push_back({end + 1, name_end});
         }
-        at = end < line.size() && is_separator(line[end]) ? end : line.find_first_of("\\/", end);
+        at = next_separator(line, end);
     }
     return folders;
 }
@@ -169,12 +181,14 @@ std::vector<std::string> short_names(std::string_view name)
     return names;
 }
 
-std::string narrowed_utf16(std::string_view line, std::size_t first)
+std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian)
 {
     std::string narrow;
     narrow.reserve(line.size() / 2);
-    for (std::size_t i = first; i + 1 < line.size(); i += 2)
-        narrow += windows_1252_byte(static_cast<unsigned char>(line[i]) |
-                                    char32_t(static_cast<unsigned char>(line[i + 1])) << 8);
+    for (std::size_t i = first; i + 1 < line.size(); i += 2) {
+        const auto low = static_cast<unsigned char>(line[i + big_endian]);
+        const auto high = static_cast<unsigned char>(line[i + !big_endian]);
+        narrow += windows_1252_byte(low | char32_t(high) << 8);
+    }
     return narrow;
 }

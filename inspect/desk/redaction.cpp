@@ -30,14 +30,17 @@ Span copy_lines(const EchoedFile& file)
 
 bool is_utf16_copy(const EchoedFile& file)
 {
-    return file.text.compare(0, 2, "\xFF\xFE") == 0 ||
-           file.text.compare(0, 2, std::string_view("<\0", 2)) == 0;
+    for (std::string_view start : {std::string_view("\xFF\xFE"), std::string_view("\xFE\xFF"),
+                                   std::string_view("<\0", 2), std::string_view("\0<", 2)})
+        if (file.text.compare(0, 2, start) == 0)
+            return true;
+    return false;
 }
 
-Regions regions_of(const Lines& lines, const Report& report)
+Regions regions_of(std::string_view text, const Report& report)
 {
     Regions regions;
-    regions.customer = customer_lines(lines, report);
+    regions.customer = customer_lines(text, report);
     regions.dll_xml = copy_lines(report.dll_xml_text);
     regions.fsx_cfg = copy_lines(report.fsx_cfg_text);
     regions.dll_xml_utf16 = is_utf16_copy(report.dll_xml_text);
@@ -81,12 +84,12 @@ std::string upper_text(std::string_view text)
     return upper;
 }
 
-std::string utf16le(std::string_view ascii)
+std::string utf16(std::string_view ascii, bool big_endian)
 {
     std::string out;
     for (char c : ascii) {
-        out += c;
-        out += '\0';
+        out += big_endian ? '\0' : c;
+        out += big_endian ? c : '\0';
     }
     return out;
 }
@@ -107,6 +110,22 @@ bool is_heading(std::string_view line)
     return last > begin && line[begin] == '[' && line[last] == ']';
 }
 
+// The bytes of a line that its reader parses by: the layout's prefix, and
+// in fsx.cfg the '=' after a key and the key's last '.', before the hash of
+// a [Trusted] entry.
+void structure_of(std::string_view line, LineKind kind, std::vector<Span>& kept)
+{
+    kept.assign(1, {0, layout_prefix(line)});
+    if (kind != LineKind::fsx_cfg)
+        return;
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos)
+        kept.push_back({equals, equals + 1});
+    const std::size_t dot = equals == 0 ? std::string_view::npos : line.rfind('.', equals - 1);
+    if (dot != std::string_view::npos)
+        kept.push_back({dot, dot + 1});
+}
+
 struct Replacement {
     std::size_t begin, end;
     std::string text;
@@ -117,19 +136,20 @@ struct Replacement {
 struct View {
     std::string_view text;
     std::size_t first, step;
+    bool big_endian;
 };
 
 class Redactor {
 public:
-    Redactor(const PersonalData& data, std::unordered_set<std::string> words);
+    // text_has_nul: whether any line may hold UTF-16 text.
+    Redactor(const PersonalData& data, std::unordered_set<std::string> words, bool text_has_nul);
     // offset: of the line in the report, whose parity tells UTF-16's.
     void redact_line(std::string_view line, std::size_t offset, LineKind kind, bool utf16_copy,
                      std::string& out);
     void start_dll_xml();
 
 private:
-    void redact_view(const View& view, std::size_t layout, LineKind kind, XmlPlace* markup,
-                     std::vector<Replacement>& found) const;
+    void redact_view(const View& view, XmlPlace* markup);
     bool kept_word(std::string_view text, std::size_t begin, std::size_t end) const;
     std::vector<Span> pieces(std::string_view text, WordMatcher::Match match,
                              const std::vector<Span>& hard) const;
@@ -138,13 +158,20 @@ private:
     std::vector<std::string> placeholders_;
     std::unordered_set<std::string> words_;
     std::vector<std::string> roots_;
-    // dll.xml's markup as read in the line's bytes and in UTF-16 at even
-    // and at odd offsets of the report.
-    XmlPlace markup_[3] = {XmlPlace::text, XmlPlace::text, XmlPlace::text};
+    // dll.xml's markup as read in the line's bytes and in UTF-16 (either
+    // byte order) at even and at odd offsets of the report.
+    XmlPlace markup_[5] = {XmlPlace::text, XmlPlace::text, XmlPlace::text, XmlPlace::text,
+                           XmlPlace::text};
+    bool text_has_nul_;
+    // The current line's: bytes its reader parses by, stretches of the view
+    // read that must stay, replacements found; kept from line to line.
+    std::vector<Span> kept_bytes_, hard_;
+    std::vector<Replacement> found_;
 };
 
-Redactor::Redactor(const PersonalData& data, std::unordered_set<std::string> words)
-    : words_(std::move(words)), roots_(data.profile_roots)
+Redactor::Redactor(const PersonalData& data, std::unordered_set<std::string> words,
+                   bool text_has_nul)
+    : words_(std::move(words)), roots_(data.profile_roots), text_has_nul_(text_has_nul)
 {
     for (const auto& [text, placeholder] : data.texts) {
         const std::size_t tag = placeholders_.size();
@@ -176,7 +203,7 @@ bool Redactor::kept_word(std::string_view text, std::size_t begin, std::size_t e
 }
 
 // The runs of a match's words that may be replaced, each with the
-// separators between its words.
+// separators between its words; markup and kept words end a run.
 std::vector<Span> Redactor::pieces(std::string_view text, WordMatcher::Match match,
                                    const std::vector<Span>& hard) const
 {
@@ -187,42 +214,43 @@ std::vector<Span> Redactor::pieces(std::string_view text, WordMatcher::Match mat
         std::size_t end = i;
         while (end < match.end && is_word_byte(static_cast<unsigned char>(text[end])) == word)
             ++end;
+        const Span token{i, end};
+        const bool hard_token =
+            std::any_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, token); });
         if (word) {
-            const Span token{i, end};
-            const bool free = !kept_word(text, i, end) &&
-                              std::none_of(hard.begin(), hard.end(),
-                                           [&](Span h) { return overlaps(h, token); });
+            const bool free = !hard_token && !kept_word(text, i, end);
             if (free && open)
                 runs.back().end = end;
             else if (free)
                 runs.push_back(token);
             open = free;
+        } else if (hard_token) {
+            open = false;
         }
         i = end;
     }
     return runs;
 }
 
-void Redactor::redact_view(const View& view, std::size_t layout, LineKind kind,
-                           XmlPlace* markup, std::vector<Replacement>& found) const
+void Redactor::redact_view(const View& view, XmlPlace* markup)
 {
-    std::vector<Span> hard;
-    if (layout > view.first)
-        hard.push_back({0, (layout - view.first + view.step - 1) / view.step});
+    std::vector<Span>& hard = hard_;
+    hard.clear();
+    for (const Span bytes : kept_bytes_)
+        if (bytes.end > view.first)
+            hard.push_back({bytes.begin > view.first ? (bytes.begin - view.first) / view.step : 0,
+                            (bytes.end - view.first + view.step - 1) / view.step});
     if (markup)
         for (const Span span : markup_of(view.text, *markup))
             hard.push_back(span);
     const auto add = [&](Span span, const std::string& placeholder) {
-        found.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
-                         view.step == 2 ? utf16le(placeholder) : placeholder});
+        found_.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
+                          view.step == 2 ? utf16(placeholder, view.big_endian) : placeholder});
     };
     const std::string user = redacted_user_text;
     for (const Span folder : profile_folders(view.text, roots_))
         if (std::none_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, folder); }))
             add(folder, user);
-    // The side-by-side listing is the machine's: only profile folders go.
-    if (kind == LineKind::side_by_side)
-        return;
     for (const WordMatcher::Match match : matcher_.find(view.text))
         for (const Span piece : pieces(view.text, match, hard))
             add(piece, placeholders_[match.tag]);
@@ -262,31 +290,38 @@ std::vector<Replacement> ordered(std::vector<Replacement> found)
 void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind kind,
                            bool utf16_copy, std::string& out)
 {
-    if (is_layout_line(line)) {
+    // The side-by-side listing is the machine's, whose names the rules read.
+    if (is_layout_line(line) || kind == LineKind::side_by_side) {
         out.append(line);
         return;
     }
-    const std::size_t layout = layout_prefix(line);
+    structure_of(line, kind, kept_bytes_);
     XmlPlace* markup = kind == LineKind::dll_xml ? markup_ : nullptr;
-    std::vector<Replacement> found;
-    const bool has_nul = line.find('\0') != std::string_view::npos;
+    found_.clear();
+    const bool has_nul = text_has_nul_ && line.find('\0') != std::string_view::npos;
     if (!utf16_copy || !has_nul) {
-        std::vector<Replacement> bytes;
-        redact_view({line, 0, 1}, layout, kind, markup, bytes);
+        redact_view({line, 0, 1, false}, markup);
         // Beside a NUL, a letter is UTF-16's, which the views below read.
-        for (Replacement& replacement : bytes)
-            if (!has_nul || ((replacement.begin == 0 || line[replacement.begin - 1] != '\0') &&
-                             (replacement.end == line.size() || line[replacement.end] != '\0')))
-                found.push_back(std::move(replacement));
+        if (has_nul)
+            found_.erase(std::remove_if(found_.begin(), found_.end(),
+                                        [&](const Replacement& r) {
+                                            return (r.begin > 0 && line[r.begin - 1] == '\0') ||
+                                                   (r.end < line.size() && line[r.end] == '\0');
+                                        }),
+                         found_.end());
     }
     if (has_nul)
-        for (std::size_t first : {0, 1}) {
-            const std::string narrow = narrowed_utf16(line, first);
-            const std::size_t parity = (offset + first) % 2;
-            redact_view({narrow, first, 2}, layout, kind, markup ? &markup_[1 + parity] : nullptr,
-                        found);
-        }
-    const std::vector<Replacement> replacements = ordered(std::move(found));
+        for (bool big_endian : {false, true})
+            for (std::size_t first : {0, 1}) {
+                const std::string narrow = narrowed_utf16(line, first, big_endian);
+                XmlPlace& place = markup_[1 + 2 * big_endian + (offset + first) % 2];
+                redact_view({narrow, first, 2, big_endian}, markup ? &place : nullptr);
+            }
+    if (found_.empty()) {
+        out.append(line);
+        return;
+    }
+    const std::vector<Replacement> replacements = ordered(std::move(found_));
     std::string result = replaced(line, replacements, false);
     // A placeholder's brackets would make fsx.cfg read a section heading.
     if (kind == LineKind::fsx_cfg && is_heading(result) != is_heading(line))
@@ -330,44 +365,38 @@ LineKind kind_of(const Regions& regions, std::size_t line, bool& utf16_copy)
 std::string redacted_report(std::string_view report_text, const PersonalData& data,
                             const Config& config)
 {
-    const Report report = parse_report(report_text);
-    const Lines lines(report_text);
-    const Regions regions = regions_of(lines, report);
-    Redactor redactor(data, installation_words(config));
+    const Report report = parse_report_layout(report_text);
+    const Regions regions = regions_of(report_text, report);
+    Redactor redactor(data, installation_words(config),
+                      report_text.find('\0') != std::string_view::npos);
     std::string out;
     out.reserve(report_text.size() + report_text.size() / 8);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            out += '\n';
-        const std::string_view line = lines[i];
+    for_each_line(report_text, [&](std::string_view line, std::size_t i) {
         if (inside(regions.customer, i)) {
             redact_customer_line(line, out);
-            continue;
+        } else {
+            if (i == regions.dll_xml.begin)
+                redactor.start_dll_xml();
+            bool utf16_copy = false;
+            const LineKind kind = kind_of(regions, i, utf16_copy);
+            redactor.redact_line(line, line.data() - report_text.data(), kind, utf16_copy, out);
         }
-        if (i == regions.dll_xml.begin)
-            redactor.start_dll_xml();
-        bool utf16_copy = false;
-        const LineKind kind = kind_of(regions, i, utf16_copy);
-        redactor.redact_line(line, line.data() - report_text.data(), kind, utf16_copy, out);
-    }
-    if (!report_text.empty() && report_text.back() == '\n')
-        out += '\n';
+        if (line.data() + line.size() < report_text.data() + report_text.size())
+            out += '\n';
+        return true;
+    });
     return out;
 }
 
 std::string redacted_text(std::string_view text, const PersonalData& data)
 {
-    Redactor redactor(data, installation_words(Config{}));
+    Redactor redactor(data, installation_words(Config{}), text.find('\0') != std::string_view::npos);
     std::string out;
-    for (std::size_t start = 0; start <= text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        redactor.redact_line(text.substr(start, end - start), start, LineKind::plain, false, out);
-        if (end == text.size())
-            break;
-        out += '\n';
-        start = end + 1;
-    }
+    for_each_line(text, [&](std::string_view line, std::size_t) {
+        redactor.redact_line(line, line.data() - text.data(), LineKind::plain, false, out);
+        if (line.data() + line.size() < text.data() + text.size())
+            out += '\n';
+        return true;
+    });
     return out;
 }

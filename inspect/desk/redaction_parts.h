@@ -2,7 +2,7 @@
 // The parts redaction is made of, shared by its sources; what the rest of
 // the inspector uses is in redaction.h.
 #include "audit/config.h"
-#include "report/lines.h"
+#include "report/model.h"
 
 #include <cstddef>
 #include <string>
@@ -10,10 +10,26 @@
 #include <unordered_set>
 #include <vector>
 
-// A stretch [begin, end) of a line.
+// A stretch [begin, end) of a line, or of a text's lines.
 struct Span {
     std::size_t begin, end;
 };
+
+// visit(line, index) for each line of text, without its line feed, as
+// long as it returns true. A text ending with a line feed has no empty
+// last line after it.
+template <typename Visit>
+void for_each_line(std::string_view text, Visit visit)
+{
+    for (std::size_t start = 0, index = 0; start < text.size(); ++index) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (!visit(text.substr(start, end - start), index))
+            return;
+        start = end + 1;
+    }
+}
 
 // --- Profile folders (profile_folders.cpp)
 
@@ -39,10 +55,10 @@ std::vector<Span> profile_folders(std::string_view line, const std::vector<std::
 // none when the name is a short name already.
 std::vector<std::string> short_names(std::string_view name);
 
-// The UTF-16LE units of a line, from byte first on, as Windows-1252 bytes;
+// The UTF-16 units of a line, from byte first on, as Windows-1252 bytes;
 // a unit the code page lacks becomes DEL, which parts words as the units
 // of ANSI text read in pairs do.
-std::string narrowed_utf16(std::string_view line, std::size_t first);
+std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian);
 
 // --- The report's own words and layout (report_words.cpp)
 
@@ -55,6 +71,9 @@ std::unordered_set<std::string> installation_words(const Config& config);
 // The words of text, folded, one after another.
 std::vector<std::string> folded_words(std::string_view text);
 
+// A banner's line, its title's or another: 70 bytes from '*' to '*'.
+bool is_banner_line(std::string_view line);
+
 // Lines of the layout: banners, rules and the fixed lines.
 bool is_layout_line(std::string_view line);
 
@@ -66,7 +85,7 @@ std::size_t layout_prefix(std::string_view line);
 // from its banner to the OS version line (or, when that cannot be found,
 // the next label or banner); empty when the report opens with no such
 // banner.
-Span customer_lines(const Lines& lines, const Report& report);
+Span customer_lines(std::string_view text, const Report& report);
 
 enum class CustomerField { name, email, forum, description };
 

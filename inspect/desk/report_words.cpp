@@ -3,6 +3,7 @@
 #include "desk/word_matcher.h"
 
 #include "report/config_files.h"
+#include "report/lines.h"
 #include "tools/report_shape.h"
 
 namespace {
@@ -113,12 +114,19 @@ std::unordered_set<std::string> installation_words(const Config& config)
     return words;
 }
 
-bool is_layout_line(std::string_view line)
+bool is_banner_line(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
-    if (line.size() == 70 && line.front() == '*' && line.back() == '*')
+    return line.size() == 70 && line.front() == '*' && line.back() == '*';
+}
+
+bool is_layout_line(std::string_view line)
+{
+    if (is_banner_line(line))
         return true;
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
     if (!line.empty() && line.find_first_not_of('-') == std::string_view::npos)
         return true;
     for (std::string_view fixed : fixed_lines)
@@ -129,14 +137,17 @@ bool is_layout_line(std::string_view line)
 
 std::size_t layout_prefix(std::string_view line)
 {
-    for (std::string_view label : version_labels)
-        if (starts_with(line, label)) {
-            const std::size_t gap = line.find("  ", label.size());
-            return gap == std::string_view::npos ? line.size() : gap + 2;
-        }
-    for (std::string_view label : value_labels)
-        if (starts_with(line, label))
-            return label.size();
+    // Most lines are entries, which no label starts as.
+    if (!line.empty() && std::string_view("OSFA").find(line[0]) != std::string_view::npos) {
+        for (std::string_view label : version_labels)
+            if (starts_with(line, label)) {
+                const std::size_t gap = line.find("  ", label.size());
+                return gap == std::string_view::npos ? line.size() : gap + 2;
+            }
+        for (std::string_view label : value_labels)
+            if (starts_with(line, label))
+                return label.size();
+    }
     const std::size_t tabs = count_tabs(line);
     for (std::string_view mark : entry_marks)
         if (starts_with(line.substr(tabs), mark))
@@ -144,29 +155,37 @@ std::size_t layout_prefix(std::string_view line)
     return tabs;
 }
 
-Span customer_lines(const Lines& lines, const Report& report)
+Span customer_lines(std::string_view text, const Report& report)
 {
-    std::size_t title = 0;
-    while (title < lines.size() && !is_section_title(lines[title]))
-        ++title;
-    if (title == lines.size() || lines[title] != section_title_lines[0])
-        return {0, 0};
-    const std::size_t begin = title + 1;
     // The parser's OS version line, so that the redacted report's is the same.
-    std::size_t end = report.windows.version_line ? report.windows.version_line - 1 : 0;
-    if (end <= begin) {
-        end = begin;
-        while (end < lines.size() && !starts_later_label(lines[end]) &&
-               !is_section_title(lines[end]))
-            ++end;
-    }
+    const std::size_t version = report.windows.version_line ? report.windows.version_line - 1 : 0;
+    bool opened = false, in_banner = false, cut_short = false;
+    std::size_t begin = 0, end = 0, last_text = 0;
+    for_each_line(text, [&](std::string_view line, std::size_t index) {
+        if (!opened) {
+            opened = is_section_title(line);
+            in_banner = true;
+            return !opened || line == section_title_lines[0];
+        }
+        if (in_banner && is_banner_line(line))
+            return true;
+        if (in_banner) {
+            in_banner = false;
+            begin = end = index;
+        }
+        if (version > begin ? index >= version : starts_later_label(line) || is_banner_line(line))
+            return false;
+        end = index + 1;
+        if (!line.empty()) {
+            last_text = index;
+            cut_short = is_cut_short_line(line);
+        }
+        return true;
+    });
+    if (!opened || in_banner)
+        return {0, 0};
     // The reporter's own line when it cut the section short.
-    std::size_t last = end;
-    while (last > begin && lines[last - 1].empty())
-        --last;
-    if (last > begin && is_cut_short_line(lines[last - 1]))
-        end = last - 1;
-    return {begin, end};
+    return {begin, cut_short ? last_text : end};
 }
 
 CustomerField customer_field(std::string_view line, std::size_t& value_at)

@@ -3,6 +3,7 @@
 #include "report/config_files.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -19,6 +20,11 @@ Token token_at(std::string_view text, std::size_t pos)
     while (end < text.size() && is_word_byte(static_cast<unsigned char>(text[end])) == word)
         ++end;
     return {pos, end, word};
+}
+
+std::uint64_t length_bit(std::size_t length)
+{
+    return std::uint64_t(1) << std::min<std::size_t>(length, 63);
 }
 
 std::uint64_t edge_key(std::uint32_t node, std::uint32_t token)
@@ -44,8 +50,14 @@ void add_match(std::vector<WordMatcher::Match>& found, WordMatcher::Match match)
 
 bool is_word_byte(unsigned char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-           c == '_' || c >= 0x80;
+    static const auto word = [] {
+        std::array<bool, 256> table{};
+        for (unsigned b = 0; b < 256; ++b)
+            table[b] = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') ||
+                       (b >= 'A' && b <= 'Z') || b == '_' || b >= 0x80;
+        return table;
+    }();
+    return word[c];
 }
 
 void WordMatcher::add(std::string_view text, std::size_t tag)
@@ -65,7 +77,7 @@ void WordMatcher::add(std::string_view text, std::size_t tag)
         const std::string key = folded_text(text.substr(token.begin, token.end - token.begin));
         const std::uint32_t id =
             tokens_.emplace(key, static_cast<std::uint32_t>(tokens_.size() + 1)).first->second;
-        first_bytes_[static_cast<unsigned char>(key[0])] = true;
+        lengths_by_first_byte_[static_cast<unsigned char>(key[0])] |= length_bit(key.size());
         longest_token_ = std::max(longest_token_, key.size());
         auto next = edges_.find(edge_key(node, id));
         if (next == edges_.end()) {
@@ -150,7 +162,8 @@ std::vector<WordMatcher::Match> WordMatcher::find(std::string_view text) const
         const std::size_t size = token.end - token.begin;
         std::uint32_t id = 0;
         if (size <= longest_token_ &&
-            first_bytes_[static_cast<unsigned char>(fold_case(text[token.begin]))]) {
+            (lengths_by_first_byte_[static_cast<unsigned char>(fold_case(text[token.begin]))] &
+             length_bit(size))) {
             key.assign(text.substr(token.begin, size));
             for (char& c : key)
                 c = fold_case(c);

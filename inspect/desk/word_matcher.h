@@ -46,5 +46,7 @@ private:
     std::vector<std::vector<std::uint32_t>> children_;
     std::vector<Node> nodes_{Node{}};
     std::size_t longest_token_ = 0, deepest_ = 0;
-    bool first_bytes_[256] = {};
+    // Which lengths (up to 63, 63 for longer) the tokens starting with each
+    // folded byte have: most of a report's words are passed over by it.
+    std::uint64_t lengths_by_first_byte_[256] = {};
 };

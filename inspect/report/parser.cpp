@@ -133,7 +133,14 @@ std::size_t cut_short_line(const Lines& lines, std::size_t begin, std::size_t bo
     return last > begin && is_cut_short_line(lines[last - 1]) ? last - 1 : bound;
 }
 
-void parse_sections(const Lines& lines, std::size_t pos, Report& report)
+// The add-on's and Modules trees and the registry sections: all that a
+// layout-only parse leaves unread, and most of a large report's lines.
+bool is_listing(std::size_t section)
+{
+    return section == 1 || section == 2 || section >= 6;
+}
+
+void parse_sections(const Lines& lines, std::size_t pos, Report& report, bool layout_only)
 {
     std::size_t expected = 0;
     while (expected < section_count) {
@@ -159,7 +166,9 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         const Section& section = sections[banner.section];
         section.mark_present(
             report, cut == bound && (bound < lines.size() || banner.section + 1 == section_count));
-        pos = section.parse(BodyLines{lines, begin, cut}, report);
+        pos = layout_only && is_listing(banner.section)
+                  ? cut
+                  : section.parse(BodyLines{lines, begin, cut}, report);
         if (cut < bound) {
             note_cut_short(report, cut, lines[cut]);
             pos = std::max(pos, cut + 1);
@@ -219,7 +228,9 @@ bool holds_section_banner(std::string_view text, std::string& error)
     return false;
 }
 
-Report parse_report(std::string_view text)
+namespace {
+
+Report parse(std::string_view text, bool layout_only)
 {
     Report report;
     if (text.size() >= max_report_text) {
@@ -234,10 +245,24 @@ Report parse_report(std::string_view text)
         report.install_path_failure = true;
         pos = 1;
     }
-    parse_sections(lines, pos, report);
+    parse_sections(lines, pos, report, layout_only);
+    if (layout_only)
+        return report;
     if (report.dll_xml_text.found)
         report.dll_xml = read_dll_xml(report.dll_xml_text);
     if (report.fsx_cfg_text.found)
         report.fsx_cfg = read_fsx_cfg(report.fsx_cfg_text);
     return report;
+}
+
+} // namespace
+
+Report parse_report(std::string_view text)
+{
+    return parse(text, false);
+}
+
+Report parse_report_layout(std::string_view text)
+{
+    return parse(text, true);
 }
