@@ -7,8 +7,12 @@
 // empty lines), each in a child process, with the time and the peak memory
 // they take; with the argument "hostile", only those. With "corpus N", it
 // only writes N of its reports and keeps them, for a profiler to read.
+// With "redaction", it only times inspection with and without --redact of
+// a 16 MiB report and of reports whose user name stands in a long run of
+// its own letters.
 #include "desk/batch.h"
 #include "desk/inspection.h"
+#include "desk/redaction.h"
 #include "output/outputs.h"
 #include "output/overview.h"
 #include "seal/report_cipher.h"
@@ -328,6 +332,89 @@ void run_hostile_reports(const Config& config)
                 config);
 }
 
+// The best of three rounds, in seconds.
+template <typename Work>
+double best_seconds(Work work)
+{
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// A report of user Abe with a registry value of "abeabe..." as long as
+// asked: the hex letters of the name in a run that is no digest.
+std::string hex_run_report(std::mt19937& random, std::size_t run)
+{
+    std::string text = generate_report(random, 50 * 1024);
+    const std::string pilot = "\\Users\\Pilot\\";
+    text.replace(text.find(pilot), pilot.size(), "\\Users\\Abe\\");
+    std::string blob;
+    while (blob.size() < run)
+        blob += "abe";
+    const std::size_t flags = text.find('\n', text.find("\t-> Flags \t")) + 1;
+    return text.insert(flags, "\t-> Blob \t" + blob + "\n");
+}
+
+// The wall time of one run of ravelo-inspect with these arguments, its
+// output thrown away.
+double program_seconds(std::vector<std::string> args)
+{
+    args.insert(args.begin(), RAVELO_INSPECT_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1)
+        throw std::runtime_error("ravelo-inspect failed on " + args.back());
+    return took.count();
+}
+
+// Inspection with and without --redact: in this process (the best of three
+// rounds, memory already at hand), and as the support desk runs it, one
+// ravelo-inspect --summary per report.
+void run_redaction(const Config& config)
+{
+    std::mt19937 random(11);
+    const std::pair<std::string, std::string> inputs[] = {
+        {"a generated report of 16 MiB", generate_report(random, 16u << 20)},
+        {"user Abe in a run of abe of 256 KiB", hex_run_report(random, 256u << 10)},
+        {"user Abe in a run of abe of 1 MiB", hex_run_report(random, 1u << 20)},
+    };
+    const std::string file = "/dev/shm/ravelo-inspect-bench-" + std::to_string(getpid()) + ".txt";
+    std::printf("redaction, one thread (in process: best of 3 rounds; ravelo-inspect --summary: "
+                "best of 3 runs):\n");
+    for (const auto& [name, text] : inputs) {
+        const double inspected = best_seconds([&] { inspect_bytes(name, text, config); });
+        const double redacted = best_seconds([&] { inspect_bytes(name, text, config, true); });
+        std::ofstream(file, std::ios::binary) << text;
+        const double program = best_seconds([&] { program_seconds({"--summary", file}); });
+        const double program_redacted =
+            best_seconds([&] { program_seconds({"--redact", "--summary", file}); });
+        std::printf("%-36s %5.1f MiB: inspected in %.3f s, redacted and inspected in %.3f s "
+                    "(%.2fx); the program %.3f s and %.3f s (%.2fx)\n",
+                    name.c_str(), text.size() / 1048576.0, inspected, redacted,
+                    redacted / inspected, program, program_redacted, program_redacted / program);
+    }
+    fs::remove(file);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -336,6 +423,10 @@ int main(int argc, char** argv)
     config.module = "Modules\\VokPanel.dll";
     config.simconnect = {"10.0.61259.0"};
     config.vc_runtimes = {"vc80.crt"};
+    if (argc > 1 && std::string(argv[1]) == "redaction") {
+        run_redaction(config);
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "hostile") {
         run_hostile_reports(config);
         return 0;
