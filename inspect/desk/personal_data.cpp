@@ -90,14 +90,19 @@ void add_name(Collector& collect, std::string_view name)
     collect.add(reversed, redacted_name_text);
 }
 
-// A profile folder's name, the NAME of NAME.DOMAIN (or NAME.000), and its
-// short names.
+// A profile folder's name, the NAME of NAME.DOMAIN (or NAME.000), each
+// word of a NAME of several (a person's name), and its short names.
 void add_user(Collector& collect, std::string_view folder)
 {
     collect.add(folder, redacted_user_text);
-    const std::size_t dot = folder.find('.');
-    if (dot != std::string_view::npos && dot > 0)
-        collect.add(folder.substr(0, dot), redacted_user_text);
+    const std::string_view name = folder.substr(0, folder.find('.'));
+    if (name.empty())
+        return;
+    collect.add(name, redacted_user_text);
+    const std::vector<std::string_view> words = name_words(name);
+    if (words.size() > 1)
+        for (std::string_view word : words)
+            collect.add(word, redacted_user_text);
     for (const std::string& short_name : short_names(folder))
         collect.add(short_name, redacted_user_text);
 }

@@ -30,7 +30,7 @@ std::string edited(std::string text, const std::vector<Edit>& edits)
     return text;
 }
 
-std::string utf16le(const std::string& ascii_or_utf8)
+std::string utf16(const std::string& ascii_or_utf8, bool big_endian = false)
 {
     std::string out;
     for (std::size_t i = 0; i < ascii_or_utf8.size(); ++i) {
@@ -38,8 +38,8 @@ std::string utf16le(const std::string& ascii_or_utf8)
         unsigned code = c;
         if (c >= 0xC0 && i + 1 < ascii_or_utf8.size())
             code = ((c & 0x1F) << 6) | (static_cast<unsigned char>(ascii_or_utf8[++i]) & 0x3F);
-        out += static_cast<char>(code & 0xFF);
-        out += static_cast<char>(code >> 8);
+        out += static_cast<char>(big_endian ? code >> 8 : code & 0xFF);
+        out += static_cast<char>(big_endian ? code & 0xFF : code >> 8);
     }
     return out;
 }
@@ -54,7 +54,7 @@ std::string with_utf16_dll_xml(const std::string& report)
     std::string crlf;
     for (char c : xml)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return report.substr(0, begin) + "\xFF\xFE" + utf16le(crlf) + report.substr(end);
+    return report.substr(0, begin) + "\xFF\xFE" + utf16(crlf) + report.substr(end);
 }
 
 // Whether text holds the secret as whole words, in any case, as the
@@ -63,7 +63,7 @@ bool holds(const std::string& text, const std::string& secret)
 {
     const std::string haystack = folded(text);
     std::vector<std::string> forms = {folded(secret), folded(to_utf8(secret)),
-                                      folded(utf16le(to_utf8(secret)))};
+                                      folded(utf16(to_utf8(secret)))};
     for (std::size_t k = 0; k < 2; ++k) {
         std::string json;
         for (char c : forms[k])
@@ -122,19 +122,6 @@ std::vector<std::string> outputs_of(const Inspection& inspection)
     return {text.str(), json.str(), page.str(), row.str(), row_json.str(), index.str()};
 }
 
-// The same report as sent a second time, without the customer's fields:
-// what it still holds of them, the first report's data must find.
-std::string without_customer_fields(std::string text)
-{
-    for (const char* label : {"Name:                ", "e-mail:              ",
-                              "Forum name:          "}) {
-        const std::size_t at = text.find(std::string("\n") + label);
-        if (at != std::string::npos)
-            text.erase(at + 22, text.find('\n', at + 1) - at - 22);
-    }
-    return text;
-}
-
 const std::string app_data = "C:\\Users\\Ada\\AppData\\Roaming";
 
 Edit app(const std::string& path)
@@ -150,6 +137,26 @@ Edit hkcu(const std::string& values)
 Edit fsx(const std::string& lines)
 {
     return {"[Main]\n", "[Main]\n" + lines};
+}
+
+// The same report as sent a second time, without the customer's fields
+// but with the secrets in values of its own: the first report's data must
+// find them there.
+std::string second_report(std::string text, const std::vector<std::string>& secrets)
+{
+    std::string values;
+    for (std::size_t k = 0; k < secrets.size(); ++k)
+        values += "\t-> Secret" + std::to_string(k) + " \tC:\\" + secrets[k] + "\n";
+    const std::string key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Microsoft Games\\Flight "
+                            "Simulator\\10.0\n";
+    text = edited(text, {{key, key + values}});
+    for (const char* label : {"Name:                ", "e-mail:              ",
+                              "Forum name:          "}) {
+        const std::size_t at = text.find(std::string("\n") + label);
+        if (at != std::string::npos)
+            text.erase(at + 22, text.find('\n', at + 1) - at - 22);
+    }
+    return text;
 }
 
 // Findings each row must keep: an untrusted module, a modified file, an
@@ -180,8 +187,9 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
     }();
     const Case cases[] = {
         {"the report as the customer sent it", {},
-         {"Ada Lovelace", "ada@example.com", "ada_flies", "fuel gauge of the Vok panel",
-          "It started after the last update", "Users\\Ada"},
+         {"Ada Lovelace", "ada@example.com", "ada_flies",
+          "The fuel gauge of the Vok panel stays dark", "It started after the last update",
+          "Users\\Ada"},
          {"C:\\FSX\\", "2d23f2fdd0899db069f1f3fa28cd97bd"}},
         {"a user named as a label word, Path",
          {app("C:\\Users\\Path\\AppData\\Roaming"), hkcu("\t-> Docs \tC:\\Users\\Path\\Documents\n")},
@@ -214,7 +222,7 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
           hkcu("\t-> Pilot \tTim\n")},
          {"Tim"}, {"altimeter.dds"}},
         {"a customer named by the release's files",
-         {{"Ada Lovelace", "Fuel Manual"}}, {"Fuel Manual"}, {". fuel.bmp", ". Vok manual.pdf"}},
+         {{"Ada Lovelace", "Fuel Manual"}}, {}, {". fuel.bmp", ". Vok manual.pdf"}},
         {"a German XP profile root, a name outside ASCII in two cases",
          {app("C:\\Dokumente und Einstellungen\\J\xFCrgen\\Anwendungsdaten"),
           hkcu("\t-> PanelFolder \tC:\\Dokumente und Einstellungen\\J\xFCrgen\\Eigene Dateien\\Vok\n"),
@@ -231,7 +239,7 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
           hkcu("\t-> LastUser \tjos\xE9 m\xFCller\n"),
           {"O Gauges\n", "O Gauges\n\t. " + jose + " livery.bmp \t0123456789abcdef0123456789abcdef\n"},
           {"<Name>Vok Panel</Name>", "<Name>" + to_utf8(jose) + "'s panel</Name>"},
-          fsx("Pilot=" + utf16le(to_utf8(jose)) + "\n")},
+          fsx("Pilot=" + utf16(to_utf8(jose), true) + "\n")},
          {jose, "Jos\xE9", "M\xFCller"}, {"LastUser", "livery.bmp", "'s panel"}},
         {"the name with other spacing, order and separators",
          {hkcu("\t-> RegisteredTo \tAda  Lovelace\n\t-> Pilot \tLovelace, Ada\n"
@@ -249,7 +257,7 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
            "  <Launch.Addon>\n    <Path>C:\\Users\\Robert\\Documents\\Tools.dll</Path>\n"
            "  </Launch.Addon>\n</SimBase.Document>"}},
          {"Al", "Robert"},
-         {utf16le("AlTools.dll"), utf16le("<Path>"), utf16le("'s tools")},
+         {utf16("AlTools.dll"), utf16("<Path>"), utf16("'s tools")},
          true},
         {"the XP profile folder, in another case elsewhere",
          {app("C:\\Documents and Settings\\Ada Byron\\Application Data"),
@@ -269,7 +277,7 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {"adalove", "share0", "share7", "share8"}, {"\\\\nas\\users\\"}},
         {"a damaged name label",
          {{"Name:                Ada", "Nam\x9A:                Ada"},
-          hkcu("\t-> Owner \tAda Lovelace\n")},
+          hkcu("\t-> Owner \tLovelace, Ada\n")},
          {"Ada Lovelace", "Lovelace"}, {"Nam\x9A:"}},
         {"a damaged description label",
          {{"Problem description:", "Problem descr\x9Aption:"}},
@@ -284,6 +292,14 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {app("C:\\Users\\bea\\AppData\\Roaming"),
           {". readme.txt \t2d23f2fdd0899db069f1f3fa28cd97bd", ". readme.txt \t2d23f2fdd0899db069f1f3fa28cbea0d"}},
          {"Users\\bea"}, {"2d23f2fdd0899db069f1f3fa28cbea0d"}},
+        {"a user name that is a file's digest",
+         {app("C:\\Users\\2d23f2fdd0899db069f1f3fa28cd97bd\\AppData\\Roaming")},
+         {"Users\\2d23f2fdd0899db069f1f3fa28cd97bd"}, {". readme.txt \t2d23f2fdd0899db069f1f3fa28cd97bd"}},
+        {"a user named 1, as the OS version's numbers",
+         {app("C:\\Users\\1\\AppData\\Roaming")}, {"Users\\1"},
+         {"6.1 build 7601  ", "Service pack:        1.0  "}},
+        {"an e-mail inside a [Trusted] key, beside its last dot",
+         {{"lnbz=-1", "lnbz ada@example.com=-1"}}, {"ada@example.com"}, {}},
         {"shared profiles name nobody", {app("C:\\Users\\Public\\AppData\\Roaming")}, {},
          {"C:\\Users\\Public\\AppData"}},
     };
@@ -307,7 +323,7 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
             EXPECT_NE(redacted.find(kept), std::string::npos) << printable(kept);
 
         write_file_bytes(scratch.file("old.txt"), original);
-        write_file_bytes(scratch.file("new.txt"), without_customer_fields(original));
+        write_file_bytes(scratch.file("new.txt"), second_report(original, c.secrets));
         Inspection old_one, new_one;
         inspect_redacted_pair(scratch.file("old.txt"), scratch.file("new.txt"), fixture_config(),
                               old_one, new_one);
