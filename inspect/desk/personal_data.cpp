@@ -150,9 +150,14 @@ std::string_view basic_information_of(std::string_view text)
 void add_profile_folders(Collector& collect, std::string_view line, bool text_has_nul,
                          const std::vector<std::string>& roots)
 {
+    // A name with characters the code page lacks (or read from the wrong
+    // byte) has no other form in the report to look for.
     const auto add_from = [&](std::string_view view) {
-        for (const Span folder : profile_folders(view, roots))
-            add_user(collect, view.substr(folder.begin, folder.end - folder.begin));
+        for (const Span folder : profile_folders(view, roots)) {
+            const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
+            if (name.find('\x7F') == std::string_view::npos)
+                add_user(collect, name);
+        }
     };
     add_from(line);
     if (!text_has_nul || line.find('\0') == std::string_view::npos)

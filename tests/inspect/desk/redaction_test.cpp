@@ -54,31 +54,44 @@ std::string with_utf16_dll_xml(const std::string& report)
     std::string crlf;
     for (char c : xml)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return report.substr(0, begin) + "\xFF\xFE" + utf16(crlf) + report.substr(end);
+    return report.substr(0, begin) + "\xFF\xFE" + utf16(to_utf8(crlf)) + report.substr(end);
+}
+
+// The character at pos of a text in the given form: a byte, or a UTF-16
+// unit of either order.
+unsigned unit_at(const std::string& text, std::size_t pos, int form)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    if (form < 2)
+        return byte(pos);
+    return form == 2 ? byte(pos) | byte(pos + 1) << 8 : byte(pos) << 8 | byte(pos + 1);
 }
 
 // Whether text holds the secret as whole words, in any case, as the
-// report's bytes, UTF-8 or UTF-16LE, also as JSON writes a backslash.
+// report's bytes, UTF-8 or UTF-16 of either order, also as JSON writes a
+// backslash.
 bool holds(const std::string& text, const std::string& secret)
 {
     const std::string haystack = folded(text);
-    std::vector<std::string> forms = {folded(secret), folded(to_utf8(secret)),
-                                      folded(utf16(to_utf8(secret)))};
-    for (std::size_t k = 0; k < 2; ++k) {
-        std::string json;
-        for (char c : forms[k])
-            json += c == '\\' ? std::string("\\\\") : std::string(1, c);
-        forms.push_back(json);
-    }
-    for (std::size_t k = 0; k < forms.size(); ++k) {
-        const std::string& form = forms[k];
-        const std::size_t width = k == 2 ? 2 : 1;
+    const std::string forms[] = {folded(secret), folded(to_utf8(secret)),
+                                 folded(utf16(to_utf8(secret))),
+                                 folded(utf16(to_utf8(secret), true))};
+    for (int k = 0; k < 6; ++k) {
+        std::string form = forms[k % 4];
+        if (k >= 4) {
+            std::string json;
+            for (char c : form)
+                json += c == '\\' ? std::string("\\\\") : std::string(1, c);
+            form = json;
+        }
+        const std::size_t width = k == 2 || k == 3 ? 2 : 1;
+        const auto is_word = [](unsigned c) { return c >= 0x80 || is_word_byte(c); };
         for (std::size_t at = haystack.find(form); at != std::string::npos;
              at = haystack.find(form, at + 1)) {
             const std::size_t end = at + form.size();
-            const bool word_before = at >= width && is_word_byte(haystack[at - width]) &&
-                                     (width == 1 || haystack[at - 1] == '\0');
-            const bool word_after = end < haystack.size() && is_word_byte(haystack[end]);
+            const bool word_before = at >= width && is_word(unit_at(haystack, at - width, k % 4));
+            const bool word_after =
+                end + width <= haystack.size() && is_word(unit_at(haystack, end, k % 4));
             if (!word_before && !word_after)
                 return true;
         }
@@ -139,10 +152,11 @@ Edit fsx(const std::string& lines)
     return {"[Main]\n", "[Main]\n" + lines};
 }
 
-// The same report as sent a second time, without the customer's fields
-// but with the secrets in values of its own: the first report's data must
-// find them there.
-std::string second_report(std::string text, const std::vector<std::string>& secrets)
+// The report with the secrets in values of its own, and (a second report
+// of the same customer) without the customer's fields but an e-mail: the
+// data of either report must find what the other holds.
+std::string second_report(std::string text, const std::vector<std::string>& secrets,
+                          bool second, const std::string& email = "")
 {
     std::string values;
     for (std::size_t k = 0; k < secrets.size(); ++k)
@@ -153,10 +167,11 @@ std::string second_report(std::string text, const std::vector<std::string>& secr
     for (const char* label : {"Name:                ", "e-mail:              ",
                               "Forum name:          "}) {
         const std::size_t at = text.find(std::string("\n") + label);
-        if (at != std::string::npos)
+        if (second && at != std::string::npos)
             text.erase(at + 22, text.find('\n', at + 1) - at - 22);
     }
-    return text;
+    return second ? edited(text, {{"\ne-mail:              ", "\ne-mail:              " + email}})
+                  : text;
 }
 
 // Findings each row must keep: an untrusted module, a modified file, an
@@ -202,15 +217,21 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"a user NAME.DOMAIN named as dll.xml's elements",
          {app("C:\\Users\\Launch.Addon\\AppData\\Roaming")}, {"Users\\Launch.Addon"},
          {"<Launch.Addon>", "<Launch.ManualLoad>"}},
-        {"a user of one letter, C",
-         {app("C:\\Users\\C\\AppData\\Roaming"), fsx("Pilot=C\n")}, {"Users\\C", "Pilot=C"},
-         {"FSX path:            C:\\FSX\\", "C:\\FSX\\Modules\\VokPanel.dll"}},
+        {"a user of one letter, C, in the report's bytes and in UTF-16",
+         {app("C:\\Users\\C\\AppData\\Roaming"),
+          fsx("Pilot=C\nDocs=" + utf16("C:\\Users\\C\\x") + "\n")},
+         {"Users\\C", "Pilot=C"},
+         {"FSX path:            C:\\FSX\\", "C:\\FSX\\Modules\\VokPanel.dll",
+          "Docs=" + utf16("C:\\Users\\[user]\\x")}},
         {"a user named Sim", {app("C:\\Users\\Sim\\AppData\\Roaming"), fsx("Pilot=Sim\n")},
          {"Users\\Sim", "Pilot=Sim"}, {"SimConnect.dll", "SimObjectPaths", "SimBase.Document"}},
         {"a user named User", {app("C:\\Users\\User\\AppData\\Roaming")},
          {"Users\\User", "User Objects"}, {"HKEY_CURRENT_USER\\Software"}},
         {"a user named Trusted", {app("C:\\Users\\Trusted\\AppData\\Roaming")},
          {"Users\\Trusted"}, {"[Trusted]"}},
+        {"a user named as the SimConnect version the listing holds",
+         {app("C:\\Users\\61259\\AppData\\Roaming")}, {"Users\\61259"},
+         {"simconnect_67c7c14424d61b5b_10.0.61259.0_x-ww"}},
         {"a user named as the add-on", {app("C:\\Users\\Vok\\AppData\\Roaming")},
          {"Users\\Vok"}, {". Vok.cfg", "<Name>Vok Panel</Name>"}},
         {"a user named amp, and an entity of dll.xml",
@@ -239,8 +260,9 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
           hkcu("\t-> LastUser \tjos\xE9 m\xFCller\n"),
           {"O Gauges\n", "O Gauges\n\t. " + jose + " livery.bmp \t0123456789abcdef0123456789abcdef\n"},
           {"<Name>Vok Panel</Name>", "<Name>" + to_utf8(jose) + "'s panel</Name>"},
-          fsx("Pilot=" + utf16(to_utf8(jose), true) + "\n")},
-         {jose, "Jos\xE9", "M\xFCller"}, {"LastUser", "livery.bmp", "'s panel"}},
+          fsx("Pilot=" + utf16(to_utf8(jose), true) + "\nOther=" +
+              utf16(to_utf8("C:\\Users\\\x8A\xE1rka\\x"), true) + "\n")},
+         {jose, "Jos\xE9", "M\xFCller", "\x8A\xE1rka"}, {"LastUser", "livery.bmp", "'s panel"}},
         {"the name with other spacing, order and separators",
          {hkcu("\t-> RegisteredTo \tAda  Lovelace\n\t-> Pilot \tLovelace, Ada\n"
                "\t-> Livery \tAda_Lovelace\n\t-> Upper \tADA-LOVELACE\n")},
@@ -254,9 +276,9 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
           {"</SimBase.Document>",
            "  <Launch.Addon>\n    <Name>Al's tools</Name>\n"
            "    <Path>C:\\Users\\Al\\Documents\\AlTools.dll</Path>\n  </Launch.Addon>\n"
-           "  <Launch.Addon>\n    <Path>C:\\Users\\Robert\\Documents\\Tools.dll</Path>\n"
+           "  <Launch.Addon>\n    <Path>C:\\Users\\\x8A\xE1rka\\Documents\\Tools.dll</Path>\n"
            "  </Launch.Addon>\n</SimBase.Document>"}},
-         {"Al", "Robert"},
+         {"Al", "\x8A\xE1rka"},
          {utf16("AlTools.dll"), utf16("<Path>"), utf16("'s tools")},
          true},
         {"the XP profile folder, in another case elsewhere",
@@ -282,6 +304,16 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"a damaged description label",
          {{"Problem description:", "Problem descr\x9Aption:"}},
          {"The fuel gauge of the Vok panel stays dark", "It started after the last update"}, {}},
+        {"a basic information the reporter cut short before the OS version",
+         {{"update.\n\nOS version:          6.1 build 7601  Windows 7\n"
+           "Service pack:        1.0  Service Pack 1\n\nFSX path:            C:\\FSX\\\n"
+           "App data path:       C:\\Users\\Ada\\AppData\\Roaming\n",
+           "update.\nSection cut short: it reached the limit of 1 MiB.\n"}},
+         {"It started after the last update", "Ada Lovelace"},
+         {"Section cut short: it reached the limit of 1 MiB."}},
+        {"a forum name whose start repeats, standing after its own first word",
+         {{"ada_flies", "fly fly away"}, hkcu("\t-> Motto \tfly fly fly away\n")},
+         {"fly fly away"}, {"Motto"}},
         {"a description line copied elsewhere, e-mail and name beside markup",
          {hkcu("\t-> Note \tIt started after the last update.\n"),
           fsx("Owner=Ada Lovelace <ADA@EXAMPLE.COM>\n")},
@@ -322,8 +354,10 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         for (const std::string& kept : c.kept)
             EXPECT_NE(redacted.find(kept), std::string::npos) << printable(kept);
 
-        write_file_bytes(scratch.file("old.txt"), original);
-        write_file_bytes(scratch.file("new.txt"), second_report(original, c.secrets));
+        // The second report's own e-mail, which the first holds elsewhere.
+        const std::string contact = "second@example.org";
+        write_file_bytes(scratch.file("old.txt"), second_report(original, {contact}, false));
+        write_file_bytes(scratch.file("new.txt"), second_report(original, c.secrets, true, contact));
         Inspection old_one, new_one;
         inspect_redacted_pair(scratch.file("old.txt"), scratch.file("new.txt"), fixture_config(),
                               old_one, new_one);
@@ -342,6 +376,8 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         for (const std::string& secret : c.secrets)
             for (std::size_t k = 0; k < outputs.size(); ++k)
                 EXPECT_FALSE(holds(outputs[k], secret)) << printable(secret) << " in output " << k;
+        for (std::size_t k = outputs.size() - 2; k < outputs.size(); ++k)
+            EXPECT_FALSE(holds(outputs[k], contact)) << "the second report's e-mail in diff";
     }
 }
 
