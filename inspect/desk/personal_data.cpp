@@ -7,6 +7,7 @@
 #include "tools/report_shape.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -15,6 +16,11 @@ namespace {
 // every such word of the report.
 const std::size_t shortest_description_text = 2;
 const std::size_t shortest_name_word = 2;
+
+// The profile folders met so far, by folded name, and their placeholders.
+struct Users {
+    std::unordered_map<std::string, std::string> placeholders;
+};
 
 class Collector {
 public:
@@ -26,7 +32,7 @@ public:
 
     // Each part of the text between path separators, tabs and NULs, as
     // whole words: a placeholder must not cut a path in two.
-    void add(std::string_view text, const char* placeholder)
+    void add(std::string_view text, const std::string& placeholder)
     {
         std::size_t begin = 0;
         for (std::size_t i = 0; i <= text.size(); ++i)
@@ -38,7 +44,7 @@ public:
     }
 
 private:
-    void add_part(std::string_view part, const char* placeholder)
+    void add_part(std::string_view part, const std::string& placeholder)
     {
         std::size_t begin = 0, end = part.size();
         while (begin < end && !is_word_byte(static_cast<unsigned char>(part[begin])))
@@ -91,20 +97,28 @@ void add_name(Collector& collect, std::string_view name)
 }
 
 // A profile folder's name, the NAME of NAME.DOMAIN (or NAME.000), each
-// word of a NAME of several (a person's name), and its short names.
-void add_user(Collector& collect, std::string_view folder)
+// word of a NAME of several (a person's name), and its short names. The
+// customer's own is [user]; each other folder is numbered, so that two
+// users' paths are still told apart as the rules compare them.
+void add_user(Collector& collect, std::string_view folder, Users& users)
 {
-    collect.add(folder, redacted_user_text);
+    const std::string key = folded_text(folder);
+    const auto known = users.placeholders.find(key);
+    if (known != users.placeholders.end())
+        return;
+    const std::string placeholder = numbered_user(users.placeholders.size() + 1);
+    users.placeholders.emplace(key, placeholder);
+    collect.add(folder, placeholder);
     const std::string_view name = folder.substr(0, folder.find('.'));
     if (name.empty())
         return;
-    collect.add(name, redacted_user_text);
+    collect.add(name, placeholder);
     const std::vector<std::string_view> words = name_words(name);
     if (words.size() > 1)
         for (std::string_view word : words)
-            collect.add(word, redacted_user_text);
+            collect.add(word, placeholder);
     for (const std::string& short_name : short_names(folder))
-        collect.add(short_name, redacted_user_text);
+        collect.add(short_name, placeholder);
 }
 
 std::string_view trimmed_value(std::string_view line, std::size_t value_at)
@@ -147,8 +161,8 @@ std::string_view basic_information_of(std::string_view text)
 
 // The profile folders a line names, in its bytes and, where it holds NULs,
 // in UTF-16 of either byte order from either byte.
-void add_profile_folders(Collector& collect, std::string_view line, bool text_has_nul,
-                         const std::vector<std::string>& roots)
+void add_profile_folders(Collector& collect, Users& users, std::string_view line,
+                         bool text_has_nul, const std::vector<std::string>& roots)
 {
     // A name with characters the code page lacks (or read from the wrong
     // byte) has no other form in the report to look for.
@@ -156,7 +170,7 @@ void add_profile_folders(Collector& collect, std::string_view line, bool text_ha
         for (const Span folder : profile_folders(view, roots)) {
             const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
             if (name.find('\x7F') == std::string_view::npos)
-                add_user(collect, name);
+                add_user(collect, name, users);
         }
     };
     add_from(line);
@@ -186,11 +200,12 @@ PersonalData find_personal_data(std::string_view report_text)
     if (!own.root.empty() && std::find(data.profile_roots.begin(), data.profile_roots.end(),
                                        own.root) == data.profile_roots.end())
         data.profile_roots.push_back(own.root);
+    Users users;
     if (!own.name.empty())
-        add_user(collect, own.name);
+        add_user(collect, own.name, users);
     const bool has_nul = report_text.find('\0') != std::string_view::npos;
     for_each_line(report_text, [&](std::string_view line, std::size_t) {
-        add_profile_folders(collect, line, has_nul, data.profile_roots);
+        add_profile_folders(collect, users, line, has_nul, data.profile_roots);
         return true;
     });
     return data;
@@ -198,14 +213,51 @@ PersonalData find_personal_data(std::string_view report_text)
 
 void add_personal_data(PersonalData& data, const PersonalData& more)
 {
-    std::unordered_set<std::string> seen;
-    for (const auto& [text, placeholder] : data.texts)
-        seen.insert(folded_text(text) + '\n' + placeholder);
-    for (const auto& entry : more.texts)
-        if (seen.insert(folded_text(entry.first) + '\n' + entry.second).second)
-            data.texts.push_back(entry);
+    if (data.texts.empty() && data.profile_roots.empty()) {
+        data = more;
+        return;
+    }
+    std::unordered_map<std::string, std::string> placeholders;  // by folded text
+    std::unordered_set<std::string> users;
+    for (const auto& [text, placeholder] : data.texts) {
+        placeholders.emplace(folded_text(text), placeholder);
+        if (is_user_placeholder(placeholder))
+            users.insert(placeholder);
+    }
+    // The other report's users follow this one's; one it names too keeps
+    // the number it has here.
+    std::unordered_map<std::string, std::string> theirs;
+    for (const auto& [text, placeholder] : more.texts) {
+        const auto known = placeholders.find(folded_text(text));
+        if (known != placeholders.end()) {
+            if (is_user_placeholder(placeholder) && is_user_placeholder(known->second))
+                theirs.emplace(placeholder, known->second);
+            continue;
+        }
+        std::string kept = placeholder;
+        if (is_user_placeholder(placeholder)) {
+            if (!theirs.count(placeholder)) {
+                theirs.emplace(placeholder, numbered_user(users.size() + 1));
+                users.insert(theirs[placeholder]);
+            }
+            kept = theirs[placeholder];
+        }
+        placeholders.emplace(folded_text(text), kept);
+        data.texts.emplace_back(text, kept);
+    }
     for (const std::string& root : more.profile_roots)
         if (std::find(data.profile_roots.begin(), data.profile_roots.end(), root) ==
             data.profile_roots.end())
             data.profile_roots.push_back(root);
+}
+
+std::string numbered_user(std::size_t number)
+{
+    return number == 1 ? std::string(redacted_user_text)
+                       : "[user " + std::to_string(number) + "]";
+}
+
+bool is_user_placeholder(const std::string& placeholder)
+{
+    return placeholder.compare(0, 5, "[user") == 0;
 }

@@ -7,6 +7,7 @@
 #include "report/parser.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -158,6 +159,7 @@ private:
     std::vector<std::string> placeholders_;
     std::unordered_set<std::string> words_;
     std::vector<std::string> roots_;
+    std::unordered_map<std::string, std::string> users_;  // placeholders by folded name
     // dll.xml's markup as read in the line's bytes and in UTF-16 (either
     // byte order) at even and at odd offsets of the report.
     XmlPlace markup_[5] = {XmlPlace::text, XmlPlace::text, XmlPlace::text, XmlPlace::text,
@@ -176,6 +178,8 @@ Redactor::Redactor(const PersonalData& data, std::unordered_set<std::string> wor
     for (const auto& [text, placeholder] : data.texts) {
         const std::size_t tag = placeholders_.size();
         placeholders_.push_back(placeholder);
+        if (is_user_placeholder(placeholder))
+            users_.emplace(folded_text(text), placeholder);
         matcher_.add(text, tag);
         // As UTF-8 too, in the case it has and in either case: Windows
         // compares names without regard to it.
@@ -247,10 +251,13 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
         found_.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
                           view.step == 2 ? utf16(placeholder, view.big_endian) : placeholder});
     };
-    const std::string user = redacted_user_text;
-    for (const Span folder : profile_folders(view.text, roots_))
-        if (std::none_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, folder); }))
-            add(folder, user);
+    for (const Span folder : profile_folders(view.text, roots_)) {
+        if (std::any_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, folder); }))
+            continue;
+        const auto user =
+            users_.find(folded_text(view.text.substr(folder.begin, folder.end - folder.begin)));
+        add(folder, user == users_.end() ? std::string(redacted_user_text) : user->second);
+    }
     for (const WordMatcher::Match match : matcher_.find(view.text))
         for (const Span piece : pieces(view.text, match, hard))
             add(piece, placeholders_[match.tag]);

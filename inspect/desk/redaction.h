@@ -11,7 +11,8 @@
 // Windows user names of the profile folders the report names (under
 // C:\Users\, C:\Documents and Settings\, a German XP's C:\Dokumente und
 // Einstellungen\, or wherever the App data path puts the profile), each
-// replaced by a fixed placeholder wherever it stands as whole words.
+// replaced by a fixed placeholder wherever it stands as whole words (each
+// other user's numbered: [user 2], [user 3]...).
 const char redacted_name_text[] = "[name]";
 const char redacted_email_text[] = "[e-mail]";
 const char redacted_forum_text[] = "[forum name]";
@@ -32,8 +33,14 @@ struct PersonalData {
 // and the 8.3 short names Windows gives those folders (ADALOV~1).
 PersonalData find_personal_data(std::string_view report_text);
 
-// For a diff: the data of both reports, looked for in both.
+// For a diff: the data of both reports, looked for in both; the other
+// report's users are numbered after this one's.
 void add_personal_data(PersonalData& data, const PersonalData& more);
+
+// [user] for the first profile (the customer's own), [user 2], [user 3]...
+// for the others.
+std::string numbered_user(std::size_t number);
+bool is_user_placeholder(const std::string& placeholder);
 
 // The report's text with the personal data replaced and every other byte
 // kept, so that it is still a report that gives the same findings: the

@@ -229,9 +229,17 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {"Users\\User", "User Objects"}, {"HKEY_CURRENT_USER\\Software"}},
         {"a user named Trusted", {app("C:\\Users\\Trusted\\AppData\\Roaming")},
          {"Users\\Trusted"}, {"[Trusted]"}},
-        {"a user named as the SimConnect version the listing holds",
-         {app("C:\\Users\\61259\\AppData\\Roaming")}, {"Users\\61259"},
-         {"simconnect_67c7c14424d61b5b_10.0.61259.0_x-ww"}},
+        {"a user named as a SimConnect version the listing holds",
+         {app("C:\\Users\\60905\\AppData\\Roaming"),
+          {"Side-by-side libraries list   : \n",
+           "Side-by-side libraries list   : \nO C:\\Windows\\winsxs\\x86_microsoft."
+           "flightsimulator.simconnect_67c7c14424d61b5b_10.0.60905.0_x-ww_5d3d7b7e\\\n"
+           "\t. SimConnect.dll \td41b45cfb993c8e96c23c57d41fb3fa1\n"}},
+         {"Users\\60905"}, {"simconnect_67c7c14424d61b5b_10.0.60905.0_x-ww"}},
+        {"two users' paths stay two: the install path in one, the module's trust in another",
+         {{"FSX path:            C:\\FSX\\", "FSX path:            C:\\Users\\Ada\\FSX\\"},
+          {"C:\\FSX\\Modules\\VokPanel.dll.", "C:\\Users\\Bob\\FSX\\Modules\\VokPanel.dll."}},
+         {"Users\\Ada", "Users\\Bob"}, {"C:\\Users\\[user 2]\\FSX\\Modules"}},
         {"a user named as the add-on", {app("C:\\Users\\Vok\\AppData\\Roaming")},
          {"Users\\Vok"}, {". Vok.cfg", "<Name>Vok Panel</Name>"}},
         {"a user named amp, and an entity of dll.xml",
@@ -261,7 +269,8 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
           {"O Gauges\n", "O Gauges\n\t. " + jose + " livery.bmp \t0123456789abcdef0123456789abcdef\n"},
           {"<Name>Vok Panel</Name>", "<Name>" + to_utf8(jose) + "'s panel</Name>"},
           fsx("Pilot=" + utf16(to_utf8(jose), true) + "\nOther=" +
-              utf16(to_utf8("C:\\Users\\\x8A\xE1rka\\x"), true) + "\n")},
+              utf16(to_utf8("C:\\Users\\\x8A\xE1rka\\x"), true) + "\nBuddy=" +
+              utf16(to_utf8("\x8A\xE1rka"), true) + "\n")},
          {jose, "Jos\xE9", "M\xFCller", "\x8A\xE1rka"}, {"LastUser", "livery.bmp", "'s panel"}},
         {"the name with other spacing, order and separators",
          {hkcu("\t-> RegisteredTo \tAda  Lovelace\n\t-> Pilot \tLovelace, Ada\n"
@@ -269,14 +278,15 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {"Ada", "Lovelace", "Ada_Lovelace"}, {"RegisteredTo", "Livery"}},
         {"the 8.3 short name of a profile",
          {app("C:\\Documents and Settings\\Ada Lovelace\\Application Data"),
-          hkcu("\t-> TempFolder \tC:\\DOCUME~1\\ADALOV~1\\LOCALS~1\\Temp\n")},
+          hkcu("\t-> TempFolder \tC:\\DOCUME~1\\ADALOV~1\\LOCALS~1\\Temp\n\t-> Short \tADALOV~1\n")},
          {"ADALOV~1", "Ada Lovelace"}, {"C:\\DOCUME~1\\", "\\LOCALS~1\\Temp"}},
         {"UTF-16 dll.xml with a two-letter user and another profile",
          {app("C:\\Users\\Al\\AppData\\Roaming"),
           {"</SimBase.Document>",
            "  <Launch.Addon>\n    <Name>Al's tools</Name>\n"
            "    <Path>C:\\Users\\Al\\Documents\\AlTools.dll</Path>\n  </Launch.Addon>\n"
-           "  <Launch.Addon>\n    <Path>C:\\Users\\\x8A\xE1rka\\Documents\\Tools.dll</Path>\n"
+           "  <Launch.Addon>\n    <Name>\x8A\xE1rka's tools</Name>\n"
+           "    <Path>C:\\Users\\\x8A\xE1rka\\Documents\\Tools.dll</Path>\n"
            "  </Launch.Addon>\n</SimBase.Document>"}},
          {"Al", "\x8A\xE1rka"},
          {utf16("AlTools.dll"), utf16("<Path>"), utf16("'s tools")},
