@@ -17,18 +17,12 @@ namespace {
 const std::size_t shortest_description_text = 2;
 const std::size_t shortest_name_word = 2;
 
-// The profile folders met so far, by folded name, and their placeholders.
-struct Users {
-    std::unordered_map<std::string, std::string> placeholders;
-};
+// The profile folders met so far, by folded name.
+using Users = std::unordered_set<std::string>;
 
 class Collector {
 public:
-    explicit Collector(PersonalData& data) : data_(data)
-    {
-        for (const auto& [text, placeholder] : data.texts)
-            seen_.insert(folded_text(text));
-    }
+    explicit Collector(PersonalData& data) : data_(data) {}
 
     // Each part of the text between path separators, tabs and NULs, as
     // whole words: a placeholder must not cut a path in two.
@@ -100,14 +94,12 @@ void add_name(Collector& collect, std::string_view name)
 // word of a NAME of several (a person's name), and its short names. The
 // customer's own is [user]; each other folder is numbered, so that two
 // users' paths are still told apart as the rules compare them.
-void add_user(Collector& collect, std::string_view folder, Users& users)
+void add_user(Collector& collect, PersonalData& data, std::string_view folder, Users& users)
 {
-    const std::string key = folded_text(folder);
-    const auto known = users.placeholders.find(key);
-    if (known != users.placeholders.end())
+    if (!users.insert(folded_text(folder)).second)
         return;
-    const std::string placeholder = numbered_user(users.placeholders.size() + 1);
-    users.placeholders.emplace(key, placeholder);
+    const std::string placeholder = numbered_user(users.size());
+    data.profiles.emplace_back(folder, placeholder);
     collect.add(folder, placeholder);
     const std::string_view name = folder.substr(0, folder.find('.'));
     if (name.empty())
@@ -161,16 +153,16 @@ std::string_view basic_information_of(std::string_view text)
 
 // The profile folders a line names, in its bytes and, where it holds NULs,
 // in UTF-16 of either byte order from either byte.
-void add_profile_folders(Collector& collect, Users& users, std::string_view line,
-                         bool text_has_nul, const std::vector<std::string>& roots)
+void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
+                         std::string_view line, bool text_has_nul)
 {
     // A name with characters the code page lacks (or read from the wrong
     // byte) has no other form in the report to look for.
     const auto add_from = [&](std::string_view view) {
-        for (const Span folder : profile_folders(view, roots)) {
+        for (const Span folder : profile_folders(view, data.profile_roots)) {
             const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
             if (name.find('\x7F') == std::string_view::npos)
-                add_user(collect, name, users);
+                add_user(collect, data, name, users);
         }
     };
     add_from(line);
@@ -202,10 +194,10 @@ PersonalData find_personal_data(std::string_view report_text)
         data.profile_roots.push_back(own.root);
     Users users;
     if (!own.name.empty())
-        add_user(collect, own.name, users);
+        add_user(collect, data, own.name, users);
     const bool has_nul = report_text.find('\0') != std::string_view::npos;
     for_each_line(report_text, [&](std::string_view line, std::size_t) {
-        add_profile_folders(collect, users, line, has_nul, data.profile_roots);
+        add_profile_folders(collect, data, users, line, has_nul);
         return true;
     });
     return data;
@@ -213,37 +205,27 @@ PersonalData find_personal_data(std::string_view report_text)
 
 void add_personal_data(PersonalData& data, const PersonalData& more)
 {
-    if (data.texts.empty() && data.profile_roots.empty()) {
-        data = more;
-        return;
-    }
-    std::unordered_map<std::string, std::string> placeholders;  // by folded text
-    std::unordered_set<std::string> users;
-    for (const auto& [text, placeholder] : data.texts) {
-        placeholders.emplace(folded_text(text), placeholder);
-        if (is_user_placeholder(placeholder))
-            users.insert(placeholder);
-    }
     // The other report's users follow this one's; one it names too keeps
     // the number it has here.
-    std::unordered_map<std::string, std::string> theirs;
+    std::unordered_map<std::string, std::string> known, renumbered;
+    for (const auto& [folder, placeholder] : data.profiles)
+        known.emplace(folded_text(folder), placeholder);
+    for (const auto& [folder, placeholder] : more.profiles) {
+        auto same = known.find(folded_text(folder));
+        if (same == known.end()) {
+            same = known.emplace(folded_text(folder), numbered_user(data.profiles.size() + 1)).first;
+            data.profiles.emplace_back(folder, same->second);
+        }
+        renumbered.emplace(placeholder, same->second);
+    }
+    std::unordered_set<std::string> seen;
+    for (const auto& entry : data.texts)
+        seen.insert(folded_text(entry.first));
     for (const auto& [text, placeholder] : more.texts) {
-        const auto known = placeholders.find(folded_text(text));
-        if (known != placeholders.end()) {
-            if (is_user_placeholder(placeholder) && is_user_placeholder(known->second))
-                theirs.emplace(placeholder, known->second);
+        if (!seen.insert(folded_text(text)).second)
             continue;
-        }
-        std::string kept = placeholder;
-        if (is_user_placeholder(placeholder)) {
-            if (!theirs.count(placeholder)) {
-                theirs.emplace(placeholder, numbered_user(users.size() + 1));
-                users.insert(theirs[placeholder]);
-            }
-            kept = theirs[placeholder];
-        }
-        placeholders.emplace(folded_text(text), kept);
-        data.texts.emplace_back(text, kept);
+        const auto number = renumbered.find(placeholder);
+        data.texts.emplace_back(text, number == renumbered.end() ? placeholder : number->second);
     }
     for (const std::string& root : more.profile_roots)
         if (std::find(data.profile_roots.begin(), data.profile_roots.end(), root) ==
@@ -255,9 +237,4 @@ std::string numbered_user(std::size_t number)
 {
     return number == 1 ? std::string(redacted_user_text)
                        : "[user " + std::to_string(number) + "]";
-}
-
-bool is_user_placeholder(const std::string& placeholder)
-{
-    return placeholder.compare(0, 5, "[user") == 0;
 }

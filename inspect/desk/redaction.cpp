@@ -175,11 +175,11 @@ Redactor::Redactor(const PersonalData& data, std::unordered_set<std::string> wor
                    bool text_has_nul)
     : words_(std::move(words)), roots_(data.profile_roots), text_has_nul_(text_has_nul)
 {
+    for (const auto& [folder, placeholder] : data.profiles)
+        users_.emplace(folded_text(folder), placeholder);
     for (const auto& [text, placeholder] : data.texts) {
         const std::size_t tag = placeholders_.size();
         placeholders_.push_back(placeholder);
-        if (is_user_placeholder(placeholder))
-            users_.emplace(folded_text(text), placeholder);
         matcher_.add(text, tag);
         // As UTF-8 too, in the case it has and in either case: Windows
         // compares names without regard to it.

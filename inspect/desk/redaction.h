@@ -25,6 +25,8 @@ struct PersonalData {
     std::vector<std::pair<std::string, std::string>> texts;
     // Folders (case folded) each of whose subfolders is someone's profile.
     std::vector<std::string> profile_roots;
+    // Each profile folder's name and its placeholder.
+    std::vector<std::pair<std::string, std::string>> profiles;
 };
 
 // The customer's data a report's text holds: the basic information's
@@ -40,7 +42,6 @@ void add_personal_data(PersonalData& data, const PersonalData& more);
 // [user] for the first profile (the customer's own), [user 2], [user 3]...
 // for the others.
 std::string numbered_user(std::size_t number);
-bool is_user_placeholder(const std::string& placeholder);
 
 // The report's text with the personal data replaced and every other byte
 // kept, so that it is still a report that gives the same findings: the

@@ -238,8 +238,10 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
            "flightsimulator.simconnect_67c7c14424d61b5b_10.0.60905.0_x-ww_5d3d7b7e\\\n"
            "\t. SimConnect.dll \td41b45cfb993c8e96c23c57d41fb3fa1\n"}},
          {"Users\\60905"}, {"simconnect_67c7c14424d61b5b_10.0.60905.0_x-ww"}},
-        {"two users' paths stay two: the install path in one, the module's trust in another",
-         {{"FSX path:            C:\\FSX\\", "FSX path:            C:\\Users\\Ada\\FSX\\"},
+        {"two users' paths stay two: the install path in one, the module's trust in another "
+         "named as the customer",
+         {{"Ada Lovelace", "Bob Lovelace"},
+          {"FSX path:            C:\\FSX\\", "FSX path:            C:\\Users\\Ada\\FSX\\"},
           {"C:\\FSX\\Modules\\VokPanel.dll.", "C:\\Users\\Bob\\FSX\\Modules\\VokPanel.dll."}},
          {"Users\\Ada", "Users\\Bob"}, {"C:\\Users\\[user 2]\\FSX\\Modules"}},
         {"a user named as the add-on", {app("C:\\Users\\Vok\\AppData\\Roaming")},
@@ -417,6 +419,25 @@ TEST(Redaction, TheInspectionsSourceLosesTheNamesToo)
                       true);
     EXPECT_EQ(inspection.source, "reports/[name].dat");
     EXPECT_EQ(inspection.report.customer.name, redacted_name_text);
+}
+
+// diff's second report: its users are numbered after the first's, one
+// both name keeping its number, so that no two users share a placeholder.
+TEST(Redaction, TheSecondReportsUsersFollowTheFirsts)
+{
+    const auto profiles_of = [](const std::string& own, const std::string& other) {
+        const std::string text = edited(fixture_report("clean.txt"),
+                                        {app("C:\\Users\\" + own + "\\AppData\\Roaming"),
+                                         hkcu("\t-> Last \tC:\\Users\\" + other + "\\x\n")});
+        return find_personal_data(text);
+    };
+    PersonalData data = profiles_of("Kiran", "Bob");
+    add_personal_data(data, profiles_of("Carl", "Bob"));
+    using Pair = std::pair<std::string, std::string>;
+    EXPECT_EQ(data.profiles, (std::vector<Pair>{{"Kiran", "[user]"}, {"Bob", "[user 2]"},
+                                                {"Carl", "[user 3]"}}));
+    EXPECT_NE(std::find(data.texts.begin(), data.texts.end(), Pair{"Carl", "[user 3]"}),
+              data.texts.end());
 }
 
 // However many profiles a report names, each goes, and the customer's own
