@@ -22,15 +22,16 @@ bool is_separator(char c)
 
 // Where a path component ends: a separator, or a byte no file name holds
 // (or that ends a value: ; and = in lists and settings).
+constexpr std::array<bool, 256> component_ends = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char end : std::string_view("\\/\t\r\n\"<>|;=*?:\0", 15))
+        table[end] = true;
+    return table;
+}();
+
 bool ends_component(char c)
 {
-    static const auto ends = [] {
-        std::array<bool, 256> table{};
-        for (unsigned char end : std::string_view("\\/\t\r\n\"<>|;=*?:\0", 15))
-            table[end] = true;
-        return table;
-    }();
-    return ends[static_cast<unsigned char>(c)];
+    return component_ends[static_cast<unsigned char>(c)];
 }
 
 std::size_t next_separator(std::string_view line, std::size_t from)

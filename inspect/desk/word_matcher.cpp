@@ -7,6 +7,14 @@
 
 namespace {
 
+constexpr std::array<bool, 256> word_bytes = [] {
+    std::array<bool, 256> table{};
+    for (unsigned b = 0; b < 256; ++b)
+        table[b] = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
+                   b == '_' || b >= 0x80;
+    return table;
+}();
+
 struct Token {
     std::size_t begin, end;
     bool word;
@@ -15,9 +23,9 @@ struct Token {
 // The word or run of separators that starts at pos.
 Token token_at(std::string_view text, std::size_t pos)
 {
-    const bool word = is_word_byte(static_cast<unsigned char>(text[pos]));
+    const bool word = word_bytes[static_cast<unsigned char>(text[pos])];
     std::size_t end = pos + 1;
-    while (end < text.size() && is_word_byte(static_cast<unsigned char>(text[end])) == word)
+    while (end < text.size() && word_bytes[static_cast<unsigned char>(text[end])] == word)
         ++end;
     return {pos, end, word};
 }
@@ -50,14 +58,7 @@ void add_match(std::vector<WordMatcher::Match>& found, WordMatcher::Match match)
 
 bool is_word_byte(unsigned char c)
 {
-    static const auto word = [] {
-        std::array<bool, 256> table{};
-        for (unsigned b = 0; b < 256; ++b)
-            table[b] = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') ||
-                       (b >= 'A' && b <= 'Z') || b == '_' || b >= 0x80;
-        return table;
-    }();
-    return word[c];
+    return word_bytes[c];
 }
 
 void WordMatcher::add(std::string_view text, std::size_t tag)
