@@ -4,6 +4,7 @@
 
 #include "output/display_text.h"
 #include "report/config_files.h"
+#include "report/lines.h"
 #include "report/parser.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ enum class LineKind { plain, dll_xml, fsx_cfg, side_by_side };
 
 struct Regions {
     Span customer, dll_xml, fsx_cfg;  // line indices
+    std::size_t windows_version = 0;  // line index + 1; 0: none
     bool dll_xml_utf16 = false, fsx_cfg_utf16 = false;
     std::vector<std::size_t> side_by_side;  // line indices, sorted
 };
@@ -42,6 +44,8 @@ Regions regions_of(std::string_view text, const Report& report)
 {
     Regions regions;
     regions.customer = customer_lines(text, report);
+    if (report.windows.present)
+        regions.windows_version = report.windows.version_line;
     regions.dll_xml = copy_lines(report.dll_xml_text);
     regions.fsx_cfg = copy_lines(report.fsx_cfg_text);
     regions.dll_xml_utf16 = is_utf16_copy(report.dll_xml_text);
@@ -53,6 +57,15 @@ Regions regions_of(std::string_view text, const Report& report)
     }
     std::sort(regions.side_by_side.begin(), regions.side_by_side.end());
     return regions;
+}
+
+// The OS version line and the service pack line after it, which Windows
+// and the reporter's table of names write: nothing of them is the customer's.
+bool is_windows_line(const Regions& regions, std::size_t at, std::string_view line)
+{
+    return regions.windows_version &&
+           (at + 1 == regions.windows_version ||
+            (at == regions.windows_version && starts_with(line, "Service pack:        ")));
 }
 
 bool inside(Span span, std::size_t at)
@@ -381,6 +394,8 @@ std::string redacted_report(std::string_view report_text, const PersonalData& da
     for_each_line(report_text, [&](std::string_view line, std::size_t i) {
         if (inside(regions.customer, i)) {
             redact_customer_line(line, out);
+        } else if (is_windows_line(regions, i, line)) {
+            out.append(line);
         } else {
             if (i == regions.dll_xml.begin)
                 redactor.start_dll_xml();

@@ -43,7 +43,12 @@ const std::string_view fixed_texts[] = {
     "Section cut short: the scan ran out of memory.", "Can't find registry entry:",
     "Can't obtain subkeys length table for key:", "SimBase.Document Launch.Addon Name Path",
     "Disabled ManualLoad True False", "Trusted", "Program Files",
-    "x86_microsoft.FlightSimulator.SimConnect"};
+    "x86_microsoft.FlightSimulator.SimConnect",
+    // Windows' and the simulator's registry keys the sections enumerate,
+    // and the folders of every Windows and profile.
+    "Software Microsoft Windows CurrentVersion Uninstall", "Microsoft Games Flight Simulator",
+    "System32 winsxs WINNT", "AppData Roaming Local LocalLow Application Data Local Settings",
+    "Anwendungsdaten Lokale Einstellungen"};
 
 void add_words(std::unordered_set<std::string>& words, std::string_view text)
 {

@@ -352,6 +352,17 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {{"lnbz=-1", "lnbz ada@example.com=-1"}}, {"ada@example.com"}, {}},
         {"shared profiles name nobody", {app("C:\\Users\\Public\\AppData\\Roaming")}, {},
          {"C:\\Users\\Public\\AppData"}},
+        {"a user named Windows: Windows' own words stay",
+         {app("C:\\Users\\Windows\\AppData\\Roaming")}, {"Users\\Windows"},
+         {"6.1 build 7601  Windows 7\n", "System dir                    : C:\\Windows\n"}},
+        {"a user named Roaming, a customer named as the simulator's registry keys",
+         {app("C:\\Users\\Roaming\\AppData\\Roaming"), {"Ada Lovelace", "Microsoft Flight"}},
+         {"Users\\Roaming"},
+         {"C:\\Users\\[user]\\AppData\\Roaming\n",
+          "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\n"}},
+        {"a user named 7, as the Windows version's name",
+         {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
+         {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
     };
     ScratchDirectory scratch;
     for (const Case& c : cases) {
