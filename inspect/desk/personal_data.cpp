@@ -12,9 +12,12 @@
 
 namespace {
 
-// A description line this short identifies nobody, and would stand for
-// every such word of the report.
-const std::size_t shortest_description_text = 2;
+// A description line of fewer words (of two characters or more, with a
+// letter), or one with a path or a setting in it, quotes the machine (a
+// version, an error code, fsx.cfg's value, the install path) more often
+// than it says who the customer is, and would stand for those values
+// wherever the report holds them.
+const std::size_t fewest_description_words = 3;
 const std::size_t shortest_name_word = 2;
 
 // The profile folders met so far, by folded name.
@@ -32,13 +35,12 @@ public:
         for (std::size_t i = 0; i <= text.size(); ++i)
             if (i == text.size() || std::string_view("\\/\t\r\n", 6).find(text[i]) !=
                                         std::string_view::npos) {
-                add_part(text.substr(begin, i - begin), placeholder);
+                add_whole(text.substr(begin, i - begin), placeholder);
                 begin = i + 1;
             }
     }
 
-private:
-    void add_part(std::string_view part, const std::string& placeholder)
+    void add_whole(std::string_view part, const std::string& placeholder)
     {
         std::size_t begin = 0, end = part.size();
         while (begin < end && !is_word_byte(static_cast<unsigned char>(part[begin])))
@@ -50,6 +52,7 @@ private:
         data_.texts.emplace_back(std::string(part.substr(begin, end - begin)), placeholder);
     }
 
+private:
     PersonalData& data_;
     std::unordered_set<std::string> seen_;
 };
@@ -113,6 +116,15 @@ void add_user(Collector& collect, PersonalData& data, std::string_view folder, U
         collect.add(short_name, placeholder);
 }
 
+bool is_prose(std::string_view line)
+{
+    std::size_t words = 0;
+    for (const std::string& word : folded_words(line))
+        words += word.size() > 1 && word.find_first_not_of("0123456789_") != std::string::npos;
+    return words >= fewest_description_words &&
+           line.find_first_of("\\/=") == std::string_view::npos;
+}
+
 std::string_view trimmed_value(std::string_view line, std::size_t value_at)
 {
     line.remove_prefix(std::min(value_at, line.size()));
@@ -131,8 +143,10 @@ void add_customer_line(Collector& collect, std::string_view line)
         return;
     if (field == CustomerField::name)
         add_name(collect, value);
-    else if (field != CustomerField::description || value.size() >= shortest_description_text)
+    else if (field != CustomerField::description)
         collect.add(value, placeholder_of(field));
+    else if (is_prose(value))
+        collect.add_whole(value, placeholder_of(field));
 }
 
 // The report up to the title of its second section: the basic
