@@ -125,6 +125,24 @@ bool is_prose(std::string_view line)
            line.find_first_of("\\/=") == std::string_view::npos;
 }
 
+// The field as written, each address in it ("Ada" <ada@example.com>, two
+// of them) and each address's local part, often the customer's login or
+// name.
+void add_addresses(Collector& collect, std::string_view field)
+{
+    collect.add(field, redacted_email_text);
+    const std::string_view delimiters = " \t<>\"'(),;:[]";
+    for (std::size_t at = field.find('@'); at != std::string_view::npos;
+         at = field.find('@', at + 1)) {
+        const std::size_t before = field.find_last_of(delimiters, at);
+        const std::size_t begin = before == std::string_view::npos ? 0 : before + 1;
+        const std::size_t end = std::min(field.find_first_of(delimiters, at), field.size());
+        collect.add(field.substr(begin, end - begin), redacted_email_text);
+        if (at - begin >= shortest_name_word)
+            collect.add(field.substr(begin, at - begin), redacted_email_text);
+    }
+}
+
 std::string_view trimmed_value(std::string_view line, std::size_t value_at)
 {
     line.remove_prefix(std::min(value_at, line.size()));
@@ -143,10 +161,12 @@ void add_customer_line(Collector& collect, std::string_view line)
         return;
     if (field == CustomerField::name)
         add_name(collect, value);
-    else if (field != CustomerField::description)
-        collect.add(value, placeholder_of(field));
+    else if (field == CustomerField::email)
+        add_addresses(collect, value);
+    else if (field == CustomerField::forum)
+        collect.add(value, redacted_forum_text);
     else if (is_prose(value))
-        collect.add_whole(value, placeholder_of(field));
+        collect.add_whole(value, redacted_description_text);
 }
 
 // The report up to the title of its second section: the basic
