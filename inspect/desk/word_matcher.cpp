@@ -12,6 +12,13 @@ constexpr std::array<bool, 256> word_bytes = [] {
     for (unsigned b = 0; b < 256; ++b)
         table[b] = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
                    b == '_' || b >= 0x80;
+    // Quotes, dashes, the no-break space and the like are no letter in any
+    // Windows code page of Europe and the Middle East; every other byte past
+    // ASCII is one in some page, and the report does not say which it has.
+    for (unsigned char b : std::string_view("\x82\x84\x85\x86\x87\x89\x8B\x91\x92\x93\x94\x95"
+                                            "\x96\x97\x99\x9B\xA0\xA4\xA6\xA7\xA9\xAB\xAC\xAD"
+                                            "\xAE\xB0\xB1\xB6\xB7\xBB"))
+        table[b] = false;
     return table;
 }();
 

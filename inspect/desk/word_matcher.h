@@ -7,8 +7,9 @@
 #include <vector>
 
 // A word is a run of letters, digits, underscores and bytes past ASCII (the
-// code page's letters): HKEY_CURRENT_USER and SimConnect are one word each.
-// Every other byte separates words.
+// code page's letters, but for quotes, dashes, the no-break space and other
+// marks that are letters in no code page): HKEY_CURRENT_USER and SimConnect
+// are one word each. Every other byte separates words.
 bool is_word_byte(unsigned char c);
 
 // Finds many texts at once, each only as whole words and without regard to

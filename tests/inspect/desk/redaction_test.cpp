@@ -86,8 +86,15 @@ bool holds(const std::string& text, const std::string& secret)
         }
         const std::size_t width = k == 2 || k == 3 ? 2 : 1;
         // UTF-16 read from bytes of other text gives units of no script
-        // beside Latin: they part words, as redaction reads them.
-        const auto is_word = [](unsigned c) { return c < 0x100 ? is_word_byte(c) : c < 0x250; };
+        // beside Latin: they part words, as redaction reads them; so do
+        // quotes, dashes and the no-break space.
+        const auto is_word = [](unsigned c) {
+            const bool punctuation =
+                (c >= 0x2013 && c <= 0x201E) ||
+                (c < 0x100 && std::string_view("\x84\x91\x92\x93\x94\x96\x97\xA0\xAB\xBB")
+                                      .find(static_cast<char>(c)) != std::string_view::npos);
+            return !punctuation && (c < 0x100 ? is_word_byte(c) : c < 0x250);
+        };
         for (std::size_t at = haystack.find(form); at != std::string::npos;
              at = haystack.find(form, at + 1)) {
             const std::size_t end = at + form.size();
@@ -373,6 +380,12 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {{"ada@example.com", "\"Kiran\" <kiran.sharma@contoso.net>, k.s@mail.in"},
           hkcu("\t-> Login \tkiran.sharma\n\t-> Other \tk.s\n"), fsx("User=KIRAN.SHARMA\n")},
          {"kiran.sharma@contoso.net", "kiran.sharma", "k.s"}, {"Login", "User="}},
+        {"typographic quotes and a no-break space beside the name",
+         {hkcu("\t-> Owner \t\x93" "Ada\x94 \xABLovelace\xBB\n\t-> Livery \tAda\x92s\xA0panel\n")},
+         {"Ada", "Lovelace"}, {"\x92s\xA0panel\n"}},
+        {"typographic quotes beside the name in UTF-16",
+         {{"<Name>Vok Panel</Name>", "<Name>\xABLovelace\xBB panel</Name>"}},
+         {"Lovelace"}, {utf16(to_utf8(" panel</Name>"))}, true},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
