@@ -108,9 +108,11 @@ std::string utf16(std::string_view ascii, bool big_endian)
     return out;
 }
 
+// An MD5 digest, as the listings give each file's; a longer run of hex
+// letters is none, and may be a name.
 bool is_digest_word(std::string_view word)
 {
-    return word.size() >= 32 &&
+    return word.size() == 32 &&
            word.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
 }
 
