@@ -108,11 +108,17 @@ char windows_1252_byte(char32_t unit)
     return '\x7F';
 }
 
-bool is_root(std::string_view component, const std::vector<std::string>& roots)
+// A root is one folder's name, or a folder and its parent's ("winnt\profiles").
+bool is_root(std::string_view parent, std::string_view component,
+             const std::vector<std::string>& roots)
 {
-    for (const std::string& root : roots)
-        if (root.size() == component.size() && same_text(root, component))
+    for (const std::string& root : roots) {
+        const std::size_t separator = root.find('\\');
+        if (separator == std::string::npos ? same_text(root, component)
+                                            : same_text(root.substr(0, separator), parent) &&
+                                                  same_text(root.substr(separator + 1), component))
             return true;
+    }
     return false;
 }
 
@@ -120,9 +126,11 @@ bool is_root(std::string_view component, const std::vector<std::string>& roots)
 
 const std::vector<std::string>& known_profile_roots()
 {
+    // NT's profiles stand in its own folder: elsewhere a Profiles folder is
+    // an add-on's (FSX\Modules\Profiles).
     static const std::vector<std::string> roots = {
-        "users", "documents and settings", "dokumente und einstellungen", "docume~1", "dokume~1",
-        "profiles"};
+        "users",    "documents and settings", "dokumente und einstellungen", "docume~1",
+        "dokume~1", "winnt\\profiles",       "windows\\profiles"};
     return roots;
 }
 
@@ -151,14 +159,16 @@ AppDataProfile app_data_profile(std::string_view app_data_path)
 std::vector<Span> profile_folders(std::string_view line, const std::vector<std::string>& roots)
 {
     std::vector<Span> folders;
+    std::size_t parent = 0;  // where the component before at begins
     for (std::size_t at = next_separator(line, 0); at != std::string_view::npos;) {
         const std::size_t begin = at + 1, end = component_end(line, begin);
         if (end < line.size() && is_separator(line[end]) &&
-            is_root(line.substr(begin, end - begin), roots)) {
+            is_root(line.substr(parent, at - parent), line.substr(begin, end - begin), roots)) {
             const std::size_t name_end = component_end(line, end + 1);
             if (is_profile_name(line.substr(end + 1, name_end - end - 1)))
                 folders.push_back({end + 1, name_end});
         }
+        parent = begin;
         at = next_separator(line, end);
     }
     return folders;

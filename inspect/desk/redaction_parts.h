@@ -34,7 +34,8 @@ void for_each_line(std::string_view text, Visit visit)
 // --- Profile folders (profile_folders.cpp)
 
 // The profile roots of every Windows: Users, Documents and Settings, the
-// German XP's Dokumente und Einstellungen, their short names, NT's Profiles.
+// German XP's Dokumente und Einstellungen, their short names, NT's
+// WINNT\Profiles.
 const std::vector<std::string>& known_profile_roots();
 
 // The profile folder of an App data path (C:\Users\NAME\AppData\Roaming,

@@ -389,6 +389,10 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"a name of more hex letters than a digest has",
          {{"Ada Lovelace", "Ada " + std::string(40, 'e')}, hkcu("\t-> Owner \t" + std::string(40, 'E') + "\n")},
          {std::string(40, 'e')}, {"Owner"}},
+        {"NT's Profiles folder holds profiles, an add-on's holds none",
+         {hkcu("\t-> Old \tC:\\WINNT\\Profiles\\Kiran\\x\n"
+               "\t-> Panels \tC:\\FSX\\Modules\\Profiles\\Airliner.ini\n\t-> Kind \tAirliner\n")},
+         {"Kiran"}, {"\\Modules\\Profiles\\Airliner.ini\n", "Kind \tAirliner\n"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
