@@ -112,11 +112,12 @@ char windows_1252_byte(char32_t unit)
 bool is_root(std::string_view parent, std::string_view component,
              const std::vector<std::string>& roots)
 {
-    for (const std::string& root : roots) {
-        const std::size_t separator = root.find('\\');
-        if (separator == std::string::npos ? same_text(root, component)
-                                            : same_text(root.substr(0, separator), parent) &&
-                                                  same_text(root.substr(separator + 1), component))
+    for (const std::string_view root : roots) {
+        if (root.size() < component.size())
+            continue;
+        const std::size_t rest = root.size() - component.size();
+        if ((rest == 0 || (root[rest - 1] == '\\' && same_text(root.substr(0, rest - 1), parent))) &&
+            same_text(root.substr(rest), component))
             return true;
     }
     return false;
