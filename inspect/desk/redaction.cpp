@@ -8,6 +8,7 @@
 #include "report/parser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace {
@@ -142,17 +143,21 @@ void structure_of(std::string_view line, LineKind kind, std::vector<Span>& kept)
         kept.push_back({dot, dot + 1});
 }
 
-struct Replacement {
-    std::size_t begin, end;
-    std::string text;
-};
-
 // A line as the matcher reads it: the line's bytes, or its UTF-16 units
 // narrowed to bytes, unit i standing at byte first + i * step.
 struct View {
     std::string_view text;
     std::size_t first, step;
     bool big_endian;
+};
+
+// A placeholder, written as the view read the text it replaces: a line may
+// take millions of them, so each refers to the redactor's own.
+struct Replacement {
+    std::size_t begin, end;
+    const std::string* text;
+    std::uint32_t found;  // the order it was found in, which breaks ties
+    bool utf16, big_endian;
 };
 
 class Redactor {
@@ -171,10 +176,11 @@ private:
                              const std::vector<Span>& hard) const;
 
     WordMatcher matcher_;
-    std::vector<std::string> placeholders_;
+    std::vector<std::string> placeholders_;  // by the matcher's tag
     std::unordered_set<std::string> words_;
     std::vector<std::string> roots_;
     std::unordered_map<std::string, std::string> users_;  // placeholders by folded name
+    const std::string unknown_user_ = redacted_user_text;
     // dll.xml's markup as read in the line's bytes and in UTF-16 (either
     // byte order) at even and at odd offsets of the report.
     XmlPlace markup_[5] = {XmlPlace::text, XmlPlace::text, XmlPlace::text, XmlPlace::text,
@@ -264,28 +270,29 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
             hard.push_back(span);
     const auto add = [&](Span span, const std::string& placeholder) {
         found_.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
-                          view.step == 2 ? utf16(placeholder, view.big_endian) : placeholder});
+                          &placeholder, static_cast<std::uint32_t>(found_.size()), view.step == 2,
+                          view.big_endian});
     };
     for (const Span folder : profile_folders(view.text, roots_)) {
         if (std::any_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, folder); }))
             continue;
         const auto user =
             users_.find(folded_text(view.text.substr(folder.begin, folder.end - folder.begin)));
-        add(folder, user == users_.end() ? std::string(redacted_user_text) : user->second);
+        add(folder, user == users_.end() ? unknown_user_ : user->second);
     }
     for (const WordMatcher::Match match : matcher_.find(view.text))
         for (const Span piece : pieces(view.text, match, hard))
             add(piece, placeholders_[match.tag]);
 }
 
-std::string replaced(std::string_view line, const std::vector<Replacement>& replacements,
-                     bool parenthesised)
+void write_replaced(std::string_view line, const std::vector<Replacement>& replacements,
+                    bool parenthesised, std::string& out)
 {
-    std::string out;
     std::size_t copied = 0;
     for (const Replacement& replacement : replacements) {
         out.append(line.substr(copied, replacement.begin - copied));
-        std::string text = replacement.text;
+        std::string text =
+            replacement.utf16 ? utf16(*replacement.text, replacement.big_endian) : *replacement.text;
         if (parenthesised) {
             std::replace(text.begin(), text.end(), '[', '(');
             std::replace(text.begin(), text.end(), ']', ')');
@@ -294,19 +301,19 @@ std::string replaced(std::string_view line, const std::vector<Replacement>& repl
         copied = replacement.end;
     }
     out.append(line.substr(copied));
-    return out;
 }
 
-// Replacements in order, none overlapping another.
-std::vector<Replacement> ordered(std::vector<Replacement> found)
+// The replacements put in order, none overlapping another.
+void order(std::vector<Replacement>& found)
 {
-    std::stable_sort(found.begin(), found.end(),
-                     [](const Replacement& a, const Replacement& b) { return a.begin < b.begin; });
-    std::vector<Replacement> kept;
-    for (Replacement& replacement : found)
-        if (kept.empty() || replacement.begin >= kept.back().end)
-            kept.push_back(std::move(replacement));
-    return kept;
+    std::sort(found.begin(), found.end(), [](const Replacement& a, const Replacement& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.found < b.found;
+    });
+    std::size_t kept = 0;
+    for (const Replacement& replacement : found)
+        if (kept == 0 || replacement.begin >= found[kept - 1].end)
+            found[kept++] = replacement;
+    found.resize(kept);
 }
 
 void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind kind,
@@ -343,12 +350,15 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
         out.append(line);
         return;
     }
-    const std::vector<Replacement> replacements = ordered(std::move(found_));
-    std::string result = replaced(line, replacements, false);
+    order(found_);
+    const std::size_t start = out.size();
+    write_replaced(line, found_, false, out);
     // A placeholder's brackets would make fsx.cfg read a section heading.
-    if (kind == LineKind::fsx_cfg && is_heading(result) != is_heading(line))
-        result = replaced(line, replacements, true);
-    out += result;
+    if (kind == LineKind::fsx_cfg &&
+        is_heading(std::string_view(out).substr(start)) != is_heading(line)) {
+        out.resize(start);
+        write_replaced(line, found_, true, out);
+    }
 }
 
 void redact_customer_line(std::string_view line, std::string& out)
