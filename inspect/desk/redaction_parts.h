@@ -100,9 +100,20 @@ const char* placeholder_of(CustomerField field);
 // --- dll.xml's markup (xml_markup.cpp)
 
 // Where a text of dll.xml is, between lines.
-enum class XmlPlace { text, tag, quoted_single, quoted_double, comment, cdata, declaration };
+enum class XmlPlace {
+    text,
+    tag_name,  // right after a '<'
+    tag,
+    quoted_single,
+    quoted_double,
+    comment,
+    cdata,
+    declaration  // <?xml ... ?>
+};
 
-// The stretches of a line of dll.xml that are markup (tags, names,
-// entities, declarations); attribute values, text and comments are not.
-// place is carried from one line to the next.
+// The stretches of a line of dll.xml that are markup (the brackets, names
+// and attribute names of tags, declarations and processing instructions,
+// quotes, entities, the XML declaration whole); attribute values, text,
+// comments and stray words in a tag are not. place is carried from one line
+// to the next.
 std::vector<Span> markup_of(std::string_view line, XmlPlace& place);

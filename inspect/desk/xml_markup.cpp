@@ -10,6 +10,24 @@ bool at(std::string_view line, std::size_t i, std::string_view text)
     return line.compare(i, text.size(), text) == 0;
 }
 
+bool is_name_start(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool is_name_byte(char c)
+{
+    return is_name_start(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
+}
+
+std::size_t name_end(std::string_view line, std::size_t i)
+{
+    while (i < line.size() && is_name_byte(line[i]))
+        ++i;
+    return i;
+}
+
 // "&amp;" or "&#x41;" from i on, whose name is no one's.
 std::size_t reference_end(std::string_view line, std::size_t i)
 {
@@ -21,23 +39,33 @@ struct Scan {
     std::string_view line;
     XmlPlace& place;
     std::vector<Span> markup;
-    std::size_t begin = 0;  // of the markup the scan is in
 };
 
-// A '<' in text: a tag, or the opening of a comment, CDATA or declaration.
+// A '<' in text: a tag, or the opening of a comment, CDATA, a declaration
+// or a processing instruction, with the name that follows it.
 std::size_t open_markup(Scan& scan, std::size_t i)
 {
-    scan.begin = i;
-    for (const auto& [opening, place] : {std::pair{std::string_view("<!--"), XmlPlace::comment},
-                                         std::pair{std::string_view("<![CDATA["), XmlPlace::cdata}})
+    for (const auto& [opening, place] :
+         {std::pair{std::string_view("<!--"), XmlPlace::comment},
+          std::pair{std::string_view("<![CDATA["), XmlPlace::cdata}})
         if (at(scan.line, i, opening)) {
             scan.markup.push_back({i, i + opening.size()});
             scan.place = place;
             return i + opening.size();
         }
-    scan.place = at(scan.line, i, "<?") || at(scan.line, i, "<!") ? XmlPlace::declaration
-                                                                  : XmlPlace::tag;
-    return i + 1;
+    // The XML declaration names the encoding the copy is read in: it stays.
+    const std::string_view line = scan.line;
+    if (at(line, i, "<?xml") && (i + 5 == line.size() || !is_name_byte(line[i + 5]))) {
+        scan.markup.push_back({i, i + 5});
+        scan.place = XmlPlace::declaration;
+        return i + 5;
+    }
+    std::size_t end = i + 1;
+    if (end < line.size() && (line[end] == '/' || line[end] == '?' || line[end] == '!'))
+        ++end;
+    scan.markup.push_back({i, end});
+    scan.place = XmlPlace::tag_name;
+    return end;
 }
 
 // The closing of a comment or CDATA section at i, which is markup.
@@ -50,15 +78,36 @@ std::size_t close_section(Scan& scan, std::size_t i, std::string_view closing)
     return i + closing.size();
 }
 
+// Inside a tag (a declaration or a processing instruction too): its name,
+// the names of its attributes (after a space, before an '=' or the line's
+// end, where the '=' may follow on the next), the quotes and the closing. A
+// stray word (in a tag that lost its '>', an unquoted value) is none of
+// these: XML stops reading there, on that line, and so it still does.
 std::size_t in_tag(Scan& scan, std::size_t i)
 {
-    const char c = scan.line[i];
-    if (c == '"' || c == '\'' || c == '>') {
-        scan.markup.push_back({scan.begin, i + 1});
-        scan.place = c == '>' ? XmlPlace::text : c == '"' ? XmlPlace::quoted_double
-                                                          : XmlPlace::quoted_single;
+    const std::string_view line = scan.line;
+    const char c = line[i];
+    // The element's name follows its '<' at once.
+    if (scan.place == XmlPlace::tag_name && !is_name_start(c))
+        scan.place = XmlPlace::tag;
+    if (c == '"' || c == '\'' || c == '>' || c == '=' || c == '/' || c == '?') {
+        scan.markup.push_back({i, i + 1});
+        if (c == '>')
+            scan.place = XmlPlace::text;
+        else if (c == '"' || c == '\'')
+            scan.place = c == '"' ? XmlPlace::quoted_double : XmlPlace::quoted_single;
+        return i + 1;
     }
-    return i + 1;
+    if (!is_name_start(c) || (i > 0 && is_name_byte(line[i - 1])))
+        return i + 1;
+    const std::size_t end = name_end(line, i);
+    const std::size_t next = line.find_first_not_of(" \t\r", end);
+    const bool after_space = i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t';
+    if (scan.place == XmlPlace::tag_name ||
+        (after_space && (next == std::string_view::npos || line[next] == '=')))
+        scan.markup.push_back({i, end});
+    scan.place = XmlPlace::tag;
+    return end;
 }
 
 // Text and attribute values: their references are markup.
@@ -71,7 +120,7 @@ std::size_t in_value(Scan& scan, std::size_t i, char closing_quote)
         return end;
     }
     if (closing_quote && c == closing_quote) {
-        scan.begin = i;
+        scan.markup.push_back({i, i + 1});
         scan.place = XmlPlace::tag;
     } else if (!closing_quote && c == '<') {
         return open_markup(scan, i);
@@ -87,13 +136,16 @@ std::size_t scan_from(Scan& scan, std::size_t i)
     case XmlPlace::quoted_single: return in_value(scan, i, '\'');
     case XmlPlace::comment: return close_section(scan, i, "-->");
     case XmlPlace::cdata: return close_section(scan, i, "]]>");
-    case XmlPlace::tag: return in_tag(scan, i);
-    default:
-        if (scan.line[i] == '>') {
-            scan.markup.push_back({scan.begin, i + 1});
+    case XmlPlace::tag:
+    case XmlPlace::tag_name: return in_tag(scan, i);
+    default: {
+        const std::size_t close = scan.line.find('>', i);
+        const std::size_t end = close == std::string_view::npos ? scan.line.size() : close + 1;
+        scan.markup.push_back({i, end});
+        if (close != std::string_view::npos)
             scan.place = XmlPlace::text;
-        }
-        return i + 1;
+        return end;
+    }
     }
 }
 
@@ -101,11 +153,8 @@ std::size_t scan_from(Scan& scan, std::size_t i)
 
 std::vector<Span> markup_of(std::string_view line, XmlPlace& place)
 {
-    Scan scan{line, place, {}, 0};
+    Scan scan{line, place, {}};
     for (std::size_t i = 0; i < line.size();)
         i = scan_from(scan, i);
-    // A tag or declaration that goes on past the line.
-    if (place == XmlPlace::tag || place == XmlPlace::declaration)
-        scan.markup.push_back({scan.begin, line.size()});
     return scan.markup;
 }

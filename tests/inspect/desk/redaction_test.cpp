@@ -393,6 +393,18 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {hkcu("\t-> Old \tC:\\WINNT\\Profiles\\Kiran\\x\n"
                "\t-> Panels \tC:\\FSX\\Modules\\Profiles\\Airliner.ini\n\t-> Kind \tAirliner\n")},
          {"Kiran"}, {"\\Modules\\Profiles\\Airliner.ini\n", "Kind \tAirliner\n"}},
+        {"a malformed dll.xml: the name in a tag without its >, an unquoted value, after a "
+         "stray <, in a processing instruction and a DOCTYPE's literal",
+         {app("C:\\Users\\Kiran\\AppData\\Roaming"),
+          {"<SimBase.Document Type", "<!DOCTYPE SimBase.Document [<!ENTITY who \"Ada\">]>\n"
+                                     "<SimBase.Document Type"},
+          {"  </Launch.Addon>\n</SimBase.Document>",
+           "  </Launch.Addon>\n  <Owner who=Ada>1 < 2 Lovelace</Owner>\n  <?owner Ada Lovelace?>\n"
+           "  <Path C:\\Users\\Kiran\\Documents\\T.dll</Path>\n</SimBase.Document>"}},
+         {"Ada", "Lovelace", "Kiran"}, {"<Owner who=", "<?owner ", "<!DOCTYPE SimBase.Document"}},
+        {"an attribute named as the customer, its = on the next line",
+         {{"<Descr>Launch</Descr>", "<Descr Ada\n    =\"1\">Launch</Descr>"}}, {},
+         {"<Descr Ada\n"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
