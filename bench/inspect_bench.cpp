@@ -8,8 +8,9 @@
 // they take; with the argument "hostile", only those. With "corpus N", it
 // only writes N of its reports and keeps them, for a profiler to read.
 // With "redaction", it only times inspection with and without --redact of
-// a 16 MiB report and of reports whose user name stands in a long run of
-// its own letters.
+// a 16 MiB report, of reports whose user name stands in a long run of its
+// own letters, and of one whose dll.xml copy holds a megabyte line of
+// markup and names.
 #include "desk/batch.h"
 #include "desk/inspection.h"
 #include "desk/redaction.h"
@@ -360,6 +361,19 @@ std::string hex_run_report(std::mt19937& random, std::size_t run)
     return text.insert(flags, "\t-> Blob \t" + blob + "\n");
 }
 
+// A report of user Pilot whose dll.xml copy holds a line of elements as
+// long as asked, with the name in their text, attributes and paths: markup
+// every few bytes, each stretch of it weighed against each name found.
+std::string markup_line_report(std::mt19937& random, std::size_t size)
+{
+    std::string text = generate_report(random, 50 * 1024);
+    std::string line = "  ";
+    while (line.size() < size)
+        line += "<Owner who=\"Pilot\">Pilot &amp; C:\\Users\\Pilot\\x</Owner>";
+    const std::string entry = "  <Launch.Addon>\n";
+    return text.insert(text.find(entry), line + "\n");
+}
+
 // The CPU time of one run of ravelo-inspect with these arguments, its
 // output thrown away.
 double program_seconds(std::vector<std::string> args)
@@ -396,6 +410,7 @@ void run_redaction(const Config& config)
         {"a generated report of 16 MiB", generate_report(random, 16u << 20)},
         {"user Abe in a run of abe of 256 KiB", hex_run_report(random, 256u << 10)},
         {"user Abe in a run of abe of 1 MiB", hex_run_report(random, 1u << 20)},
+        {"a dll.xml line of 1 MiB of markup", markup_line_report(random, 1u << 20)},
     };
     const std::string file = "/dev/shm/ravelo-inspect-bench-" + std::to_string(getpid()) + ".txt";
     std::printf("redaction, CPU seconds on one thread (in process: best of 3 rounds; "

@@ -74,9 +74,27 @@ bool inside(Span span, std::size_t at)
     return at >= span.begin && at < span.end;
 }
 
-bool overlaps(Span a, Span b)
+// Sorted and joined where they touch, so that overlaps_any can search them:
+// a long line of dll.xml holds markup in every few bytes.
+void make_disjoint(std::vector<Span>& spans)
 {
-    return a.begin < b.end && b.begin < a.end;
+    std::sort(spans.begin(), spans.end(), [](Span a, Span b) { return a.begin < b.begin; });
+    std::size_t kept = 0;
+    for (const Span span : spans) {
+        if (kept > 0 && span.begin <= spans[kept - 1].end)
+            spans[kept - 1].end = std::max(spans[kept - 1].end, span.end);
+        else
+            spans[kept++] = span;
+    }
+    spans.resize(kept);
+}
+
+// Whether span overlaps one of spans, which make_disjoint made so.
+bool overlaps_any(const std::vector<Span>& spans, Span span)
+{
+    const auto after = std::upper_bound(spans.begin(), spans.end(), span.begin,
+                                        [](std::size_t at, Span s) { return at < s.end; });
+    return after != spans.end() && after->begin < span.end;
 }
 
 char upper_case(char c)
@@ -240,8 +258,7 @@ std::vector<Span> Redactor::pieces(std::string_view text, WordMatcher::Match mat
         while (end < match.end && is_word_byte(static_cast<unsigned char>(text[end])) == word)
             ++end;
         const Span token{i, end};
-        const bool hard_token =
-            std::any_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, token); });
+        const bool hard_token = overlaps_any(hard, token);
         if (word) {
             const bool free = !hard_token && !kept_word(text, i, end);
             if (free && open)
@@ -268,13 +285,14 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
     if (markup)
         for (const Span span : markup_of(view.text, *markup))
             hard.push_back(span);
+    make_disjoint(hard);
     const auto add = [&](Span span, const std::string& placeholder) {
         found_.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
                           &placeholder, static_cast<std::uint32_t>(found_.size()), view.step == 2,
                           view.big_endian});
     };
     for (const Span folder : profile_folders(view.text, roots_)) {
-        if (std::any_of(hard.begin(), hard.end(), [&](Span h) { return overlaps(h, folder); }))
+        if (overlaps_any(hard, folder))
             continue;
         const auto user =
             users_.find(folded_text(view.text.substr(folder.begin, folder.end - folder.begin)));
