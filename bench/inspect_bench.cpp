@@ -363,13 +363,14 @@ std::string hex_run_report(std::mt19937& random, std::size_t run)
 
 // A report of user Pilot whose dll.xml copy holds a line of elements as
 // long as asked, with the name in their text, attributes and paths: markup
-// every few bytes, each stretch of it weighed against each name found.
+// every few bytes, each stretch of it weighed against each name found, and
+// a bare '&' in each element.
 std::string markup_line_report(std::mt19937& random, std::size_t size)
 {
     std::string text = generate_report(random, 50 * 1024);
     std::string line = "  ";
     while (line.size() < size)
-        line += "<Owner who=\"Pilot\">Pilot &amp; C:\\Users\\Pilot\\x</Owner>";
+        line += "<Owner who=\"Pilot\">Pilot & co &amp; C:\\Users\\Pilot\\x</Owner>";
     const std::string entry = "  <Launch.Addon>\n";
     return text.insert(text.find(entry), line + "\n");
 }

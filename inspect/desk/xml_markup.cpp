@@ -28,11 +28,12 @@ std::size_t name_end(std::string_view line, std::size_t i)
     return i;
 }
 
-// "&amp;" or "&#x41;" from i on, whose name is no one's.
+// "&amp;" or "&#x41;" from i on, whose name is no one's. The ';' is looked
+// for no further than a reference reaches: a line of '&' alone stays linear.
 std::size_t reference_end(std::string_view line, std::size_t i)
 {
-    const std::size_t end = line.find(';', i);
-    return end != std::string_view::npos && end - i <= longest_reference ? end + 1 : i + 1;
+    const std::size_t end = line.substr(i, longest_reference + 1).find(';');
+    return end != std::string_view::npos ? i + end + 1 : i + 1;
 }
 
 struct Scan {
