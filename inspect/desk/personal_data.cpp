@@ -191,8 +191,15 @@ void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
                          std::string_view line, bool text_has_nul)
 {
     // A name with characters the code page lacks (or read from the wrong
-    // byte) has no other form in the report to look for.
+    // byte) has no other form in the report to look for; one that dll.xml
+    // spells with references (J&#252;rgen) is read as XML shows it.
+    std::vector<std::size_t> at;
     const auto add_from = [&](std::string_view view) {
+        std::string decoded;
+        if (view.find("&#") != std::string_view::npos) {
+            decoded = decoded_references(view, at);
+            view = decoded;
+        }
         for (const Span folder : profile_folders(view, data.profile_roots)) {
             const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
             if (name.find('\x7F') == std::string_view::npos)

@@ -97,17 +97,6 @@ bool is_short_name(std::string_view name)
            name.find_first_of(" +,;=[]") == std::string_view::npos;
 }
 
-// A code page byte for each UTF-16 unit it has.
-char windows_1252_byte(char32_t unit)
-{
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
-        return static_cast<char>(unit);
-    for (unsigned byte = 0x80; byte < 0xA0; ++byte)
-        if (windows_1252_code_point(static_cast<unsigned char>(byte)) == unit)
-            return static_cast<char>(byte);
-    return '\x7F';
-}
-
 // A root is one folder's name, or a folder and its parent's ("winnt\profiles").
 bool is_root(std::string_view parent, std::string_view component,
              const std::vector<std::string>& roots)
@@ -191,6 +180,16 @@ std::vector<std::string> short_names(std::string_view name)
     for (char digit = '1'; digit <= '9'; ++digit)
         names.push_back(base + '~' + digit + (extension.empty() ? "" : "." + extension));
     return names;
+}
+
+char windows_1252_byte(char32_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return static_cast<char>(unit);
+    for (unsigned byte = 0x80; byte < 0xA0; ++byte)
+        if (windows_1252_code_point(static_cast<unsigned char>(byte)) == unit)
+            return static_cast<char>(byte);
+    return '\x7F';
 }
 
 std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian)

@@ -162,11 +162,24 @@ void structure_of(std::string_view line, LineKind kind, std::vector<Span>& kept)
 }
 
 // A line as the matcher reads it: the line's bytes, or its UTF-16 units
-// narrowed to bytes, unit i standing at byte first + i * step.
+// narrowed to bytes, unit i standing at byte first + i * step; where dll.xml
+// spells characters as references, text has them decoded and at tells which
+// unit each of its bytes started at (decoded_references).
 struct View {
     std::string_view text;
     std::size_t first, step;
     bool big_endian;
+    const std::vector<std::size_t>* at = nullptr;
+
+    std::size_t byte_of(std::size_t index) const
+    {
+        return first + step * (at ? (*at)[index] : index);
+    }
+    // The index of the view's text that unit stands at (or follows).
+    std::size_t index_of(std::size_t unit) const
+    {
+        return at ? std::lower_bound(at->begin(), at->end(), unit) - at->begin() : unit;
+    }
 };
 
 // A placeholder, written as the view read the text it replaces: a line may
@@ -189,6 +202,8 @@ public:
 
 private:
     void redact_view(const View& view, XmlPlace* markup);
+    // A view of dll.xml's text with its references decoded, where it holds any.
+    void redact_xml_view(const View& view, XmlPlace* markup);
     bool kept_word(std::string_view text, std::size_t begin, std::size_t end) const;
     std::vector<Span> pieces(std::string_view text, WordMatcher::Match match,
                              const std::vector<Span>& hard) const;
@@ -208,6 +223,8 @@ private:
     // read that must stay, replacements found; kept from line to line.
     std::vector<Span> kept_bytes_, hard_;
     std::vector<Replacement> found_;
+    std::string decoded_;
+    std::vector<std::size_t> decoded_at_;
 };
 
 Redactor::Redactor(const PersonalData& data, std::unordered_set<std::string> words,
@@ -280,15 +297,16 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
     hard.clear();
     for (const Span bytes : kept_bytes_)
         if (bytes.end > view.first)
-            hard.push_back({bytes.begin > view.first ? (bytes.begin - view.first) / view.step : 0,
-                            (bytes.end - view.first + view.step - 1) / view.step});
+            hard.push_back(
+                {view.index_of(bytes.begin > view.first ? (bytes.begin - view.first) / view.step : 0),
+                 view.index_of((bytes.end - view.first + view.step - 1) / view.step)});
     if (markup)
         for (const Span span : markup_of(view.text, *markup))
             hard.push_back(span);
     make_disjoint(hard);
     const auto add = [&](Span span, const std::string& placeholder) {
-        found_.push_back({view.first + span.begin * view.step, view.first + span.end * view.step,
-                          &placeholder, static_cast<std::uint32_t>(found_.size()), view.step == 2,
+        found_.push_back({view.byte_of(span.begin), view.byte_of(span.end), &placeholder,
+                          static_cast<std::uint32_t>(found_.size()), view.step == 2,
                           view.big_endian});
     };
     for (const Span folder : profile_folders(view.text, roots_)) {
@@ -301,6 +319,16 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
     for (const WordMatcher::Match match : matcher_.find(view.text))
         for (const Span piece : pieces(view.text, match, hard))
             add(piece, placeholders_[match.tag]);
+}
+
+void Redactor::redact_xml_view(const View& view, XmlPlace* markup)
+{
+    if (!markup || view.text.find("&#") == std::string_view::npos) {
+        redact_view(view, markup);
+        return;
+    }
+    decoded_ = decoded_references(view.text, decoded_at_);
+    redact_view({decoded_, view.first, view.step, view.big_endian, &decoded_at_}, markup);
 }
 
 void write_replaced(std::string_view line, const std::vector<Replacement>& replacements,
@@ -347,7 +375,7 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
     found_.clear();
     const bool has_nul = text_has_nul_ && line.find('\0') != std::string_view::npos;
     if (!utf16_copy || !has_nul) {
-        redact_view({line, 0, 1, false}, markup);
+        redact_xml_view({line, 0, 1, false}, markup);
         // Beside a NUL, a letter is UTF-16's, which the views below read.
         if (has_nul)
             found_.erase(std::remove_if(found_.begin(), found_.end(),
@@ -362,7 +390,7 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
             for (std::size_t first : {0, 1}) {
                 const std::string narrow = narrowed_utf16(line, first, big_endian);
                 XmlPlace& place = markup_[1 + 2 * big_endian + (offset + first) % 2];
-                redact_view({narrow, first, 2, big_endian}, markup ? &place : nullptr);
+                redact_xml_view({narrow, first, 2, big_endian}, markup ? &place : nullptr);
             }
     if (found_.empty()) {
         out.append(line);

@@ -56,6 +56,9 @@ std::vector<Span> profile_folders(std::string_view line, const std::vector<std::
 // none when the name is a short name already.
 std::vector<std::string> short_names(std::string_view name);
 
+// The Windows-1252 byte of a code point, DEL where the code page lacks it.
+char windows_1252_byte(char32_t unit);
+
 // The UTF-16 units of a line, from byte first on, as Windows-1252 bytes;
 // a unit the code page lacks becomes DEL, which parts words as the units
 // of ANSI text read in pairs do.
@@ -117,3 +120,9 @@ enum class XmlPlace {
 // comments and stray words in a tag are not. place is carried from one line
 // to the next.
 std::vector<Span> markup_of(std::string_view line, XmlPlace& place);
+
+// The text with each numeric character reference (&#252; &#xFC;) made the
+// Windows-1252 byte it stands for, as an XML reader shows it (DEL for one
+// the code page lacks or one that would be markup), and in at where each
+// byte of it starts in text, with text's size last.
+std::string decoded_references(std::string_view text, std::vector<std::size_t>& at);

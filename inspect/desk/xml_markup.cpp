@@ -159,3 +159,53 @@ std::vector<Span> markup_of(std::string_view line, XmlPlace& place)
         i = scan_from(scan, i);
     return scan.markup;
 }
+
+namespace {
+
+// The code point of "&#252;" or "&#xFC;" at i, and where the reference ends;
+// end stays i where none stands there.
+char32_t character_reference(std::string_view text, std::size_t i, std::size_t& end)
+{
+    end = i;
+    const bool hex = at(text, i, "&#x") || at(text, i, "&#X");
+    if (!hex && !at(text, i, "&#"))
+        return 0;
+    char32_t code = 0;
+    std::size_t k = i + (hex ? 3 : 2), digits = 0;
+    for (; k < text.size() && digits < 8; ++k, ++digits) {
+        const char c = text[k];
+        const int digit = c >= '0' && c <= '9'                ? c - '0'
+                          : hex && c >= 'a' && c <= 'f'       ? c - 'a' + 10
+                          : hex && c >= 'A' && c <= 'F'       ? c - 'A' + 10
+                                                              : -1;
+        if (digit < 0)
+            break;
+        code = code * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+    }
+    if (digits == 0 || k >= text.size() || text[k] != ';')
+        return 0;
+    end = k + 1;
+    return code;
+}
+
+} // namespace
+
+std::string decoded_references(std::string_view text, std::vector<std::size_t>& at)
+{
+    std::string decoded;
+    at.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        const char32_t code = text[i] == '&' ? character_reference(text, i, end) : 0;
+        at.push_back(i);
+        if (end == i) {
+            decoded += text[i++];
+            continue;
+        }
+        const char byte = code < 0x20 ? '\x7F' : windows_1252_byte(code);
+        decoded += std::string_view("<>&\"'").find(byte) == std::string_view::npos ? byte : '\x7F';
+        i = end;
+    }
+    at.push_back(text.size());
+    return decoded;
+}

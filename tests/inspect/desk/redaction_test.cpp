@@ -67,11 +67,36 @@ unsigned unit_at(const std::string& text, std::size_t pos, int form)
     return form == 2 ? byte(pos) | byte(pos + 1) << 8 : byte(pos) << 8 | byte(pos + 1);
 }
 
+// The text as an XML reader shows it: "&#74;" and "&#x4A;" are J.
+std::string references_read(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool hex = text.compare(i, 3, "&#x") == 0;
+        const std::size_t digits = i + (hex ? 3 : 2), end = text.find(';', digits);
+        if (text.compare(i, 2, "&#") != 0 || end == std::string::npos || end == digits ||
+            end - digits > 6 ||
+            text.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789", digits) != end) {
+            out += text[i];
+            continue;
+        }
+        const std::string number = text.substr(digits, end - digits);
+        out += static_cast<char>(std::stoul(number, nullptr, hex ? 16 : 10));
+        i = end;
+    }
+    return out;
+}
+
 // Whether text holds the secret as whole words, in any case, as the
 // report's bytes, UTF-8 or UTF-16 of either order, also as JSON writes a
-// backslash.
+// backslash and as XML reads a character reference.
 bool holds(const std::string& text, const std::string& secret)
 {
+    if (text.find("&#") != std::string::npos) {
+        const std::string read = references_read(text);
+        if (read != text && holds(read, secret))
+            return true;
+    }
     const std::string haystack = folded(text);
     const std::string forms[] = {folded(secret), folded(to_utf8(secret)),
                                  folded(utf16(to_utf8(secret))),
@@ -387,7 +412,8 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {{"<Name>Vok Panel</Name>", "<Name>\xABLovelace\xBB panel</Name>"}},
          {"Lovelace"}, {utf16(to_utf8(" panel</Name>"))}, true},
         {"a name of more hex letters than a digest has",
-         {{"Ada Lovelace", "Ada " + std::string(40, 'e')}, hkcu("\t-> Owner \t" + std::string(40, 'E') + "\n")},
+         {{"Ada Lovelace", "Ada " + std::string(40, 'e')},
+          hkcu("\t-> Owner \t" + std::string(40, 'E') + "\n")},
          {std::string(40, 'e')}, {"Owner"}},
         {"NT's Profiles folder holds profiles, an add-on's holds none",
          {hkcu("\t-> Old \tC:\\WINNT\\Profiles\\Kiran\\x\n"
@@ -405,6 +431,13 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"an attribute named as the customer, its = on the next line",
          {{"<Descr>Launch</Descr>", "<Descr Ada\n    =\"1\">Launch</Descr>"}}, {},
          {"<Descr Ada\n"}},
+        {"a name and a user spelled with character references in dll.xml",
+         {app("C:\\Users\\J\xFCrgen\\AppData\\Roaming"),
+          {"  </Launch.Addon>\n</SimBase.Document>",
+           "  </Launch.Addon>\n  <Launch.Addon>\n    <Name>&#65;da L&#x6F;velace's tools</Name>\n"
+           "    <Path>C:\\Users\\J&#252;rgen\\Documents\\T.dll</Path>\n  </Launch.Addon>\n"
+           "</SimBase.Document>"}},
+         {"Ada", "Lovelace", "J\xFCrgen"}, {"'s tools</Name>", "\\Documents\\T.dll</Path>"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
