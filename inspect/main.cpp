@@ -242,6 +242,15 @@ bool names_given(const CLI::App& app, const Options& options)
     return true;
 }
 
+int redact_report_of(const Options& options)
+{
+    Config config;
+    std::string error;
+    if (!load_settings(options, config, error))
+        return usage_error(error);
+    return redact_command(options.redact_file, config, std::cout, std::cerr);
+}
+
 } // namespace
 
 int inspect_main(int argc, char** argv)
@@ -278,6 +287,7 @@ int inspect_main(int argc, char** argv)
     diff->add_option("new", options.diff_new, "the later report")->required();
     CLI::App* redact =
         app.add_subcommand("redact", "print a report's text without the customer's data");
+    redact->fallthrough();  // --config and --manifests: the release's own words stay
     redact->add_option("report", options.redact_file, "Ravelo_Report.dat (or decoded text)")
         ->required();
     try {
@@ -296,7 +306,7 @@ int inspect_main(int argc, char** argv)
     if (manifest->parsed())
         return write_manifest_of(options.manifest_folder);
     if (redact->parsed())
-        return redact_command(options.redact_file, std::cout, std::cerr);
+        return redact_report_of(options);
     if (diff->parsed())
         return diff_reports_of(options);
     if (options.reports.empty())

@@ -86,25 +86,41 @@ bool plain_text(const std::string& bytes, std::string& copy, std::string_view& t
 
 } // namespace
 
-Inspection inspect_bytes(const std::string& source, const std::string& bytes,
-                         const Config& config, bool redact)
+namespace {
+
+// data: the customer's data to replace first, or none.
+Inspection inspect_plain_text(const std::string& source, std::string_view text, const Config& config,
+                        const PersonalData* data)
 {
     Inspection inspection;
     inspection.source = source;
-    std::string copy, redacted;
-    std::string_view text;
-    if (!plain_text(bytes, copy, text, inspection.error))
-        return inspection;
-    if (redact) {
-        const PersonalData data = find_personal_data(text);
-        redacted = redacted_report(text, data);
+    std::string redacted;
+    if (data) {
+        redacted = redacted_report(text, *data, config);
         text = redacted;
-        inspection.source = redacted_text(source, data);
+        inspection.source = redacted_text(source, *data);
     }
     inspection.report = parse_report(text);
     inspection.report.files = audit_files(inspection.report, config);
     inspection.findings = run_rules(inspection.report, config);
     return inspection;
+}
+
+} // namespace
+
+Inspection inspect_bytes(const std::string& source, const std::string& bytes,
+                         const Config& config, bool redact)
+{
+    std::string copy;
+    std::string_view text;
+    Inspection unread;
+    unread.source = source;
+    if (!plain_text(bytes, copy, text, unread.error))
+        return unread;
+    if (!redact)
+        return inspect_plain_text(source, text, config, nullptr);
+    const PersonalData data = find_personal_data(text);
+    return inspect_plain_text(source, text, config, &data);
 }
 
 Inspection inspect_file(const std::string& path, const Config& config, bool redact)
@@ -127,6 +143,27 @@ bool read_report_text(const std::string& path, std::string& text, std::string& e
         return false;
     text = std::string(view);
     return true;
+}
+
+void inspect_redacted_pair(const std::string& old_file, const std::string& new_file,
+                           const Config& config, Inspection& old_one, Inspection& new_one)
+{
+    const std::string* files[2] = {&old_file, &new_file};
+    Inspection* inspections[2] = {&old_one, &new_one};
+    std::string texts[2], errors[2];
+    PersonalData data;
+    for (int k = 0; k < 2; ++k)
+        if (read_report_text(*files[k], texts[k], errors[k]))
+            add_personal_data(data, find_personal_data(texts[k]));
+    for (int k = 0; k < 2; ++k) {
+        if (errors[k].empty()) {
+            *inspections[k] = inspect_plain_text(*files[k], texts[k], config, &data);
+            continue;
+        }
+        *inspections[k] = Inspection{};
+        inspections[k]->source = redacted_text(*files[k], data);
+        inspections[k]->error = errors[k];
+    }
 }
 
 bool inspection_failed(const Inspection& inspection)

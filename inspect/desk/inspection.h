@@ -27,6 +27,11 @@ Inspection inspect_file(const std::string& path, const Config& config, bool reda
 Inspection inspect_bytes(const std::string& source, const std::string& bytes,
                          const Config& config, bool redact = false);
 
+// diff's pair of reports, each with the customer's data of both replaced
+// (what one report holds of the customer may stand in the other alone).
+void inspect_redacted_pair(const std::string& old_file, const std::string& new_file,
+                           const Config& config, Inspection& old_one, Inspection& new_one);
+
 // A report file's plain text, deciphered unless it is plain already. False
 // with the reason in error when it cannot be read or is no report.
 bool read_report_text(const std::string& path, std::string& text, std::string& error);

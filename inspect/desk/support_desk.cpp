@@ -3,6 +3,7 @@
 #include "desk/diff.h"
 #include "desk/inspection.h"
 #include "desk/redaction.h"
+#include "report/parser.h"
 
 namespace {
 
@@ -14,8 +15,13 @@ const int exit_input_failed = 1;
 int diff_command(const std::string& old_file, const std::string& new_file, const Config& config,
                  bool json, bool redact, std::ostream& out, std::ostream& err)
 {
-    const Inspection old_one = inspect_file(old_file, config, redact);
-    const Inspection new_one = inspect_file(new_file, config, redact);
+    Inspection old_one, new_one;
+    if (redact) {
+        inspect_redacted_pair(old_file, new_file, config, old_one, new_one);
+    } else {
+        old_one = inspect_file(old_file, config);
+        new_one = inspect_file(new_file, config);
+    }
     bool unreadable = false;
     for (const Inspection* inspection : {&old_one, &new_one})
         if (!inspection->error.empty()) {
@@ -37,13 +43,14 @@ int diff_command(const std::string& old_file, const std::string& new_file, const
                                                                             : exit_done;
 }
 
-int redact_command(const std::string& file, std::ostream& out, std::ostream& err)
+int redact_command(const std::string& file, const Config& config, std::ostream& out,
+                   std::ostream& err)
 {
     std::string text, error;
-    if (!read_report_text(file, text, error)) {
+    if (!read_report_text(file, text, error) || !holds_section_banner(text, error)) {
         err << "ravelo-inspect: " << file << ": " << error << '\n';
         return exit_input_failed;
     }
-    out << redacted_report(text, find_personal_data(text)) << std::flush;
+    out << redacted_report(text, find_personal_data(text), config) << std::flush;
     return out ? exit_done : exit_input_failed;
 }

@@ -12,5 +12,8 @@
 int diff_command(const std::string& old_file, const std::string& new_file, const Config& config,
                  bool json, bool redact, std::ostream& out, std::ostream& err);
 
-// The report's plain text with the customer's data replaced (redaction.h).
-int redact_command(const std::string& file, std::ostream& out, std::ostream& err);
+// The report's plain text with the customer's data replaced (redaction.h);
+// a file that holds no report, not even a damaged one, is refused, as
+// inspection finds it damaged.
+int redact_command(const std::string& file, const Config& config, std::ostream& out,
+                   std::ostream& err);

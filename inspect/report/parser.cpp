@@ -186,7 +186,14 @@ void check_last_line(const Lines& lines, std::size_t section, Report& report)
         sections[section].mark_damaged(report);
 }
 
-void parse_sections(const Lines& lines, std::size_t pos, Report& report)
+// The add-on's and Modules trees and the registry sections: all that a
+// layout-only parse leaves unread, and most of a large report's lines.
+bool is_listing(std::size_t section)
+{
+    return section == 1 || section == 2 || section >= 6;
+}
+
+void parse_sections(const Lines& lines, std::size_t pos, Report& report, bool layout_only)
 {
     std::size_t expected = 0;
     std::size_t previous = section_count;  // the last section read
@@ -220,7 +227,9 @@ void parse_sections(const Lines& lines, std::size_t pos, Report& report)
         section.mark_present(
             report, cut == bound && (bound < lines.size() || (last && banner_whole)));
         const std::size_t damage_before = damage_count(report);
-        pos = section.parse(BodyLines{lines, begin, cut}, report);
+        pos = layout_only && is_listing(banner.section)
+                  ? cut
+                  : section.parse(BodyLines{lines, begin, cut}, report);
         if (damage_count(report) > damage_before)
             section.mark_damaged(report);
         if (last && !banner_whole)
@@ -277,7 +286,18 @@ std::size_t count_tabs(std::string_view line)
     return tabs;
 }
 
-Report parse_report(std::string_view text)
+bool holds_section_banner(std::string_view text, std::string& error)
+{
+    if (text.size() < max_report_text &&
+        next_banner(Lines(text), 0, 0).section < section_count)
+        return true;
+    error = "no Ravelo report: no section banner found";
+    return false;
+}
+
+namespace {
+
+Report parse(std::string_view text, bool layout_only)
 {
     Report report;
     if (text.size() >= max_report_text) {
@@ -292,10 +312,24 @@ Report parse_report(std::string_view text)
         report.install_path_failure = true;
         pos = 1;
     }
-    parse_sections(lines, pos, report);
+    parse_sections(lines, pos, report, layout_only);
+    if (layout_only)
+        return report;
     if (report.dll_xml_text.found)
         report.dll_xml = read_dll_xml(report.dll_xml_text);
     if (report.fsx_cfg_text.found)
         report.fsx_cfg = read_fsx_cfg(report.fsx_cfg_text);
     return report;
+}
+
+} // namespace
+
+Report parse_report(std::string_view text)
+{
+    return parse(text, false);
+}
+
+Report parse_report_layout(std::string_view text)
+{
+    return parse(text, true);
 }

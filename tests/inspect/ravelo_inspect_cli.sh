@@ -88,6 +88,20 @@ exits "the redacted report is inspected as the original" 0 --config "$config" --
 check "its row has the placeholders and the original's findings" \
     grep -qP '\t\[name\]\t\[e-mail\]\t.*\t5\t5\tsimconnect-missing$' "$dir/out"
 exits "redact a file that is no report" 1 redact "$dir/odd.dat"
+: >"$dir/empty.dat"
+exits "redact an empty file" 1 redact "$dir/empty.dat"
+printf '\377\376*\0*\0B\0a\0s\0i\0c\0' >"$dir/utf16.txt"
+exits "redact a report saved as UTF-16" 1 redact "$dir/utf16.txt"
+check "redact says it is no report and prints nothing" \
+    bash -c "grep -q 'no Ravelo report' '$dir/err' && [ ! -s '$dir/out' ]"
+exits "redact with the config" 0 --config "$config" redact "$reports/faults_everywhere.txt"
+check "the config's redaction is the same report" cmp -s "$dir/out" "$dir/redacted.txt"
+sed -e 's/^e-mail: .*/e-mail:              /' \
+    -e 's/^\t-> AppPath \tC:\\FSX\\$/&\n\t-> LicenseEmail \tada@example.com/' \
+    "$reports/clean.txt" >"$dir/no_email.txt"
+exits "diff --redact" 0 --config "$config" --redact diff "$reports/clean.txt" "$dir/no_email.txt"
+check "diff --redact hides the e-mail the new report holds elsewhere" \
+    bash -c "grep -q 'LicenseEmail' '$dir/out' && ! grep -qi 'ada@example' '$dir/out'"
 exits "--redact on the summary" 0 --config "$config" --redact --summary "$reports/clean.txt"
 check "the redacted summary names nobody" bash -c "! grep -qiE 'Ada Lovelace|ada@example' '$dir/out'"
 
