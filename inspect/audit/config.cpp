@@ -1,6 +1,7 @@
 #include "audit/config.h"
 
 #include "audit/manifest.h"
+#include "audit/rule_file.h"
 #include "report/file_names.h"
 #include "report/text_encoding.h"
 
@@ -62,6 +63,11 @@ bool load_config(const std::string& path, Config& config, std::string& error)
     }
     std::ostringstream text;
     text << file.rdbuf();
+    if (const std::size_t line = line_nested_too_deep(text.str())) {
+        error = path + ":" + std::to_string(line) + ": more than " +
+                std::to_string(max_toml_nesting) + " dots and brackets on one line";
+        return false;
+    }
     toml::table document;
     try {
         document = toml::parse(text.str(), path);
@@ -84,6 +90,8 @@ bool load_config(const std::string& path, Config& config, std::string& error)
         error = path + ": " + error;
         return false;
     }
+    if (!read_support_rules(document, path, config.rules, error))
+        return false;
     config.addon_name = ansi_from_maker_text(config.addon_name);
     config.module = ansi_from_maker_text(config.module);
     if (manifests.empty())
