@@ -18,7 +18,7 @@ struct Config {
     std::vector<std::string> simconnect;   // accepted side-by-side versions
     std::vector<std::string> vc_runtimes;  // x86_microsoft.<name>_* folders
     std::vector<Manifest> manifests;
-    std::vector<SupportRule> rules;  // [[rule]] tables
+    SupportRules rules;  // [[rule]] tables
 };
 
 // Reads the [addon] table of a TOML file, the manifests it names

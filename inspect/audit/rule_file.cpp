@@ -307,7 +307,7 @@ bool read_rule(const toml::table& table, RuleSite& site, const std::set<std::str
 } // namespace
 
 bool read_support_rules(const toml::table& document, const std::string& path,
-                        std::vector<SupportRule>& rules, std::string& error)
+                        SupportRules& rules, std::string& error)
 {
     const toml::node* node = document.get("rule");
     if (!node)
@@ -329,8 +329,9 @@ bool read_support_rules(const toml::table& document, const std::string& path,
         if (!read_rule(*item.as_table(), site, taken, rule, error))
             return false;
         taken.insert(rule.id);
-        rules.push_back(std::move(rule));
+        rules.list.push_back(std::move(rule));
     }
+    index_support_rules(rules);
     return true;
 }
 

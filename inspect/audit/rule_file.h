@@ -17,7 +17,7 @@ const std::size_t max_support_rules = 1000;
 // message, an empty [rule.if] or [rule.unless], or a pattern that no item
 // of its kind in a report could match.
 bool read_support_rules(const toml::table& document, const std::string& path,
-                        std::vector<SupportRule>& rules, std::string& error);
+                        SupportRules& rules, std::string& error);
 
 // toml++ builds and frees its tables recursively, so a header of a hundred
 // thousand dotted keys overflows the stack before any check of ours runs.

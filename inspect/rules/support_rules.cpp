@@ -15,155 +15,225 @@ struct Match {
     std::string text;
 };
 
-Match found_at(std::size_t line, ConditionKind kind, const std::string& item)
+using Pieces = std::initializer_list<std::string_view>;
+
+// One kind's conditions sought together through the report's items of
+// that kind, each item read once by the prefilter; a condition is matched
+// in full only against the items that hold its piece, until it has a match.
+struct Search {
+    const SupportRules& rules;
+    const ConditionsOfKind& kind;
+    std::vector<Match>& matches;  // by slot
+    std::size_t open;             // slots still without a match
+    PrefilterHits hits;
+};
+
+const Condition& condition_of(const Search& search, std::uint32_t slot)
 {
-    return Match{true, false, line, std::string(condition_name(kind)) + ": " + item};
+    return condition_at(search.rules, search.kind.places[slot]);
 }
 
-WildcardState state_after(const Wildcard& pattern, std::initializer_list<std::string_view> pieces)
+std::string joined(Pieces pieces)
 {
-    WildcardState state = wildcard_start(pattern);
+    std::string text;
+    for (const std::string_view piece : pieces)
+        text += piece;
+    return text;
+}
+
+void feed_pieces(const Wildcard& pattern, WildcardState& state, Pieces pieces)
+{
     for (const std::string_view piece : pieces)
         wildcard_feed(pattern, state, piece);
-    return state;
 }
 
-bool matches(const Wildcard& pattern, std::initializer_list<std::string_view> pieces)
+// A listed file's digest, checked against md5 beside its pattern.
+struct Item {
+    std::size_t line;
+    const std::optional<std::string>* digest = nullptr;
+};
+
+void record(Search& search, std::uint32_t slot, const Item& item, Pieces shown)
 {
-    return wildcard_accepts(pattern, state_after(pattern, pieces));
+    std::string text = std::string(condition_name(condition_of(search, slot).kind)) + ": " +
+                       joined(shown);
+    if (item.digest && *item.digest)
+        text += " " + **item.digest;
+    search.matches[slot] = Match{true, false, item.line, std::move(text)};
+    --search.open;
 }
 
-// Files of one listed folder, by their path under top.
-void match_files(const Condition& condition, const std::string& top,
-                 const std::vector<TreeEntry>& files, Match& match)
+// The pattern fitted: the file's digest decides, when md5 is given.
+void take_fit(Search& search, std::uint32_t slot, const Item& item, Pieces shown)
 {
-    const WildcardState at_top = state_after(condition.pattern, {top, "\\"});
-    if (wildcard_dead(condition.pattern, at_top))
-        return;
-    for (const TreeEntry& file : files) {
-        if (file.folder)
-            continue;
-        WildcardState state = at_top;
-        wildcard_feed(condition.pattern, state, file.path);
-        if (!wildcard_accepts(condition.pattern, state))
-            continue;
-        if (condition.md5 && !file.digest) {
-            match.unsure = true;
-            continue;
-        }
-        if (condition.md5 && !same_text(*file.digest, *condition.md5))
-            continue;
-        match = found_at(file.line, ConditionKind::file,
-                         top + "\\" + file.path + (file.digest ? " " + *file.digest : ""));
-        return;
-    }
+    const std::optional<std::string>& md5 = condition_of(search, slot).md5;
+    if (md5 && item.digest && !*item.digest)
+        search.matches[slot].unsure = true;
+    else if (!md5 || (item.digest && same_text(**item.digest, *md5)))
+        record(search, slot, item, shown);
 }
 
-Match file_match(const Condition& condition, const Report& report, const Config& config)
+template <typename Try>
+void for_each_candidate(const Search& search, const PrefilterHits& hits, Try attempt)
 {
-    Match match;
+    for (const std::uint32_t slot : hits.patterns)
+        if (!search.matches[slot].found)
+            attempt(slot);
+    for (const std::uint32_t slot : search.kind.prefilter.always)
+        if (!search.matches[slot].found)
+            attempt(slot);
+}
+
+// Matches in full the conditions whose piece the prefilter found.
+void consider_hits(Search& search, Pieces pieces, const Item& item)
+{
+    for_each_candidate(search, search.hits, [&](std::uint32_t slot) {
+        WildcardState state;
+        feed_pieces(condition_of(search, slot).pattern, state, pieces);
+        if (wildcard_accepts(condition_of(search, slot).pattern, state))
+            take_fit(search, slot, item, pieces);
+    });
+}
+
+void consider(Search& search, Pieces pieces, const Item& item)
+{
+    prefilter_restart(search.kind.prefilter, search.hits);
+    for (const std::string_view piece : pieces)
+        prefilter_feed(search.kind.prefilter, search.hits, piece);
+    consider_hits(search, pieces, item);
+}
+
+void search_files(Search& search, const std::string& top, const std::vector<TreeEntry>& files)
+{
+    for (const TreeEntry& file : files)
+        if (!file.folder && search.open)
+            consider(search, {top, "\\", file.path}, Item{file.line, &file.digest});
+}
+
+void search_files(Search& search, const Report& report, const Config& config)
+{
     // Without a whole install path the trees were listed from elsewhere.
     if (trees_are_meaningful(report)) {
-        match_files(condition, config.addon_name, report.vok.entries, match);
-        if (!match.found)
-            match_files(condition, "Modules", report.modules.entries, match);
+        search_files(search, config.addon_name, report.vok.entries);
+        search_files(search, "Modules", report.modules.entries);
     }
     for (const AssemblyFolder& folder : report.side_by_side.folders)
-        if (!match.found)
-            match_files(condition, folder.name, folder.files, match);
-    return match;
+        search_files(search, folder.name, folder.files);
 }
 
-Match dll_xml_match(const Condition& condition, const Report& report)
+void search_dll_xml(Search& search, const Report& report)
 {
     if (!report.dll_xml.well_formed)
-        return {};
-    for (const Addon& addon : report.dll_xml.addons) {
-        if (addon.disabled)
-            continue;
-        if (matches(condition.pattern, {normalised_path(addon.path, report)}) ||
-            matches(condition.pattern, {addon.path}))
-            return found_at(addon.line, ConditionKind::dll_xml, addon.path);
-    }
-    return {};
+        return;
+    for (const Addon& addon : report.dll_xml.addons)
+        if (!addon.disabled && search.open) {
+            consider(search, {normalised_path(addon.path, report)}, Item{addon.line});
+            consider(search, {addon.path}, Item{addon.line});
+        }
 }
 
-Match fsx_cfg_match(const Condition& condition, const Report& report)
+void search_fsx_cfg(Search& search, const Report& report)
 {
     for (const IniEntry& entry : report.fsx_cfg.entries) {
-        const std::string_view value = entry.has_value ? std::string_view(entry.value) : "";
-        if (matches(condition.pattern,
-                    {entry.section, "/", entry.key, entry.has_value ? "=" : "", value}))
-            return found_at(entry.line, ConditionKind::fsx_cfg,
-                            entry.section + "/" + entry.key + (entry.has_value ? "=" : "") +
-                                entry.value);
+        const char* equals = entry.has_value ? "=" : "";
+        if (search.open)
+            consider(search, {entry.section, "/", entry.key, equals, entry.value}, Item{entry.line});
     }
-    return {};
 }
 
-// A key's path is read once for the key and all its values.
-Match registry_match(const Condition& condition, const Report& report)
+// The values of a key: the prefilter and each candidate's matching go on
+// from where the key's path (and a backslash) left them, so a long path is
+// read once however many values follow it.
+struct KeyValues {
+    std::uint32_t filter_state;
+    PrefilterHits hits;
+    std::vector<WildcardState> states;  // by slot, for the key's candidates
+    std::vector<std::uint32_t> state_serial;
+};
+
+const WildcardState& state_after_key(Search& search, KeyValues& values, std::uint32_t slot,
+                                     const RegistryKey& key)
 {
-    const Wildcard& pattern = condition.pattern;
+    if (values.state_serial[slot] != search.hits.serial) {
+        values.state_serial[slot] = search.hits.serial;
+        values.states[slot] = WildcardState();
+        feed_pieces(condition_of(search, slot).pattern, values.states[slot], {key.path, "\\"});
+    }
+    return values.states[slot];
+}
+
+void consider_value(Search& search, KeyValues& values, const RegistryKey& key,
+                    const RegistryValue& value)
+{
+    prefilter_restart(search.kind.prefilter, values.hits);
+    values.hits.state = values.filter_state;
+    for (const std::string_view piece : {std::string_view(value.name), std::string_view("="),
+                                         std::string_view(value.data)})
+        prefilter_feed(search.kind.prefilter, values.hits, piece);
+    const auto attempt = [&](std::uint32_t slot) {
+        WildcardState state = state_after_key(search, values, slot, key);
+        const Wildcard& pattern = condition_of(search, slot).pattern;
+        feed_pieces(pattern, state, {value.name, "=", value.data});
+        if (wildcard_accepts(pattern, state))
+            take_fit(search, slot, Item{value.line}, {key.path, "\\", value.name, "=", value.data});
+    };
+    for_each_candidate(search, search.hits, attempt);
+    for (const std::uint32_t slot : values.hits.patterns)
+        if (search.hits.seen[slot] != search.hits.serial && !search.matches[slot].found)
+            attempt(slot);
+}
+
+void search_registry(Search& search, const Report& report)
+{
+    const std::size_t slots = search.kind.places.size();
+    KeyValues values{0, {}, std::vector<WildcardState>(slots), std::vector<std::uint32_t>(slots, 0)};
+    // A key's path repeats its parent's, and often its sibling's.
+    PrefilterTrail trail;
     for (const RegistrySection& section : report.registry)
         for (const RegistryKey& key : section.keys) {
-            WildcardState state = state_after(pattern, {key.path});
-            if (wildcard_accepts(pattern, state))
-                return found_at(key.line, ConditionKind::registry, key.path);
-            wildcard_feed(pattern, state, "\\");
-            if (wildcard_dead(pattern, state))
-                continue;
-            for (const RegistryValue& value : key.values) {
-                WildcardState at_value = state;
-                for (const std::string_view piece : {std::string_view(value.name),
-                                                     std::string_view("="),
-                                                     std::string_view(value.data)})
-                    wildcard_feed(pattern, at_value, piece);
-                if (wildcard_accepts(pattern, at_value))
-                    return found_at(value.line, ConditionKind::registry,
-                                    key.path + "\\" + value.name + "=" + value.data);
-            }
+            if (!search.open)
+                return;
+            prefilter_feed_after(search.kind.prefilter, search.hits, trail, key.path);
+            consider_hits(search, {key.path}, Item{key.line});
+            prefilter_feed(search.kind.prefilter, search.hits, "\\");
+            values.filter_state = search.hits.state;
+            for (const RegistryValue& value : key.values)
+                if (search.open)
+                    consider_value(search, values, key, value);
         }
-    return {};
 }
 
-Match windows_match(const Condition& condition, const Report& report)
+void search_windows(Search& search, const Report& report)
 {
     const WindowsVersion& windows = report.windows;
-    if (!windows.present)
-        return {};
-    const std::string version = std::to_string(windows.major) + "." + std::to_string(windows.minor);
-    if (!matches(condition.pattern, {version}))
-        return {};
-    return found_at(windows.version_line, ConditionKind::windows, version);
+    if (windows.present)
+        consider(search, {std::to_string(windows.major) + "." + std::to_string(windows.minor)},
+                 Item{windows.version_line});
 }
 
-Match assembly_match(const Condition& condition, const Report& report)
+void search_assemblies(Search& search, const Report& report)
 {
     for (const AssemblyFolder& folder : report.side_by_side.folders)
-        if (matches(condition.pattern, {folder.name}))
-            return found_at(folder.line, ConditionKind::assembly, folder.name);
-    return {};
+        if (search.open)
+            consider(search, {folder.name}, Item{folder.line});
 }
 
-Match release_match(const Condition& condition, const Report& report)
+void search_release(Search& search, const Report& report)
 {
-    const std::optional<std::string>& release = report.files.release;
-    if (!release || !matches(condition.pattern, {*release}))
-        return {};
-    return found_at(0, ConditionKind::release, *release);
+    if (report.files.release)
+        consider(search, {*report.files.release}, Item{0});
 }
 
-Match find_match(const Condition& condition, const Report& report, const Config& config)
+void search_kind(Search& search, ConditionKind kind, const Report& report, const Config& config)
 {
-    switch (condition.kind) {
-    case ConditionKind::file: return file_match(condition, report, config);
-    case ConditionKind::dll_xml: return dll_xml_match(condition, report);
-    case ConditionKind::fsx_cfg: return fsx_cfg_match(condition, report);
-    case ConditionKind::registry: return registry_match(condition, report);
-    case ConditionKind::windows: return windows_match(condition, report);
-    case ConditionKind::assembly: return assembly_match(condition, report);
-    default: return release_match(condition, report);
+    switch (kind) {
+    case ConditionKind::file: return search_files(search, report, config);
+    case ConditionKind::dll_xml: return search_dll_xml(search, report);
+    case ConditionKind::fsx_cfg: return search_fsx_cfg(search, report);
+    case ConditionKind::registry: return search_registry(search, report);
+    case ConditionKind::windows: return search_windows(search, report);
+    case ConditionKind::assembly: return search_assemblies(search, report);
+    default: return search_release(search, report);
     }
 }
 
@@ -210,31 +280,38 @@ bool shows_whole_part(ConditionKind kind, const Report& report)
     }
 }
 
+using Matches = std::array<std::vector<Match>, condition_kind_count>;
+
+const Match& match_of(const Matches& matches, const Condition& condition)
+{
+    return matches[static_cast<std::size_t>(condition.kind)][condition.slot];
+}
+
 // Some condition of unless surely fails. One the report cannot settle (its
 // part cut short or unreadable) fails no more than one that holds, as a
 // built-in rule draws no conclusion from what a report does not show.
-bool unless_fails(const SupportRule& rule, const Report& report, const Config& config)
+bool unless_fails(const SupportRule& rule, const Matches& matches, const Report& report)
 {
     for (const Condition& condition : rule.unless) {
-        const Match match = find_match(condition, report, config);
+        const Match& match = match_of(matches, condition);
         if (!match.found && !match.unsure && shows_whole_part(condition.kind, report))
             return true;
     }
     return rule.unless.empty();
 }
 
-std::optional<Finding> check_support_rule(const SupportRule& rule, const Report& report,
-                                          const Config& config)
+std::optional<Finding> check_support_rule(const SupportRule& rule, const Matches& matches,
+                                          const Report& report)
 {
     Finding finding = make_finding(rule.severity, rule.message);
     finding.rule = rule.id;
     for (const Condition& condition : rule.when) {
-        const Match match = find_match(condition, report, config);
+        const Match& match = match_of(matches, condition);
         if (!match.found)
             return std::nullopt;
         add_evidence(finding, match.line, match.text);
     }
-    if (!unless_fails(rule, report, config))
+    if (!unless_fails(rule, matches, report))
         return std::nullopt;
     return finding;
 }
@@ -254,11 +331,45 @@ const char* condition_name(ConditionKind kind)
     }
 }
 
+const Condition& condition_at(const SupportRules& rules, const ConditionPlace& place)
+{
+    const SupportRule& rule = rules.list[place.rule];
+    return (place.unless ? rule.unless : rule.when)[place.position];
+}
+
+void index_support_rules(SupportRules& rules)
+{
+    std::array<std::vector<std::string>, condition_kind_count> pieces;
+    for (std::size_t r = 0; r < rules.list.size(); ++r)
+        for (const bool unless : {false, true}) {
+            std::vector<Condition>& conditions =
+                unless ? rules.list[r].unless : rules.list[r].when;
+            for (std::size_t k = 0; k < conditions.size(); ++k) {
+                const std::size_t kind = static_cast<std::size_t>(conditions[k].kind);
+                conditions[k].slot = rules.by_kind[kind].places.size();
+                rules.by_kind[kind].places.push_back(ConditionPlace{r, unless, k});
+                pieces[kind].push_back(required_piece(conditions[k].pattern.text));
+            }
+        }
+    for (std::size_t kind = 0; kind < condition_kind_count; ++kind)
+        rules.by_kind[kind].prefilter = build_prefilter(pieces[kind]);
+}
+
 std::vector<Finding> run_support_rules(const Report& report, const Config& config)
 {
+    const SupportRules& rules = config.rules;
+    Matches matches;
+    for (const ConditionKind kind : condition_kinds) {
+        const ConditionsOfKind& conditions = rules.by_kind[static_cast<std::size_t>(kind)];
+        std::vector<Match>& found = matches[static_cast<std::size_t>(kind)];
+        found.resize(conditions.places.size());
+        Search search{rules, conditions, found, found.size(), {}};
+        if (search.open)
+            search_kind(search, kind, report, config);
+    }
     std::vector<Finding> findings;
-    for (const SupportRule& rule : config.rules)
-        if (std::optional<Finding> finding = check_support_rule(rule, report, config))
+    for (const SupportRule& rule : rules.list)
+        if (std::optional<Finding> finding = check_support_rule(rule, matches, report))
             findings.push_back(std::move(*finding));
     return findings;
 }

@@ -1,7 +1,9 @@
 #pragma once
 #include "rules/finding.h"
+#include "rules/prefilter.h"
 #include "rules/wildcard.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +13,8 @@
 
 enum class ConditionKind { file, dll_xml, fsx_cfg, registry, windows, assembly, release };
 
-const ConditionKind condition_kinds[] = {
+const std::size_t condition_kind_count = 7;
+const ConditionKind condition_kinds[condition_kind_count] = {
     ConditionKind::file,    ConditionKind::dll_xml,  ConditionKind::fsx_cfg, ConditionKind::registry,
     ConditionKind::windows, ConditionKind::assembly, ConditionKind::release};
 
@@ -24,6 +27,7 @@ struct Condition {
     ConditionKind kind;
     Wildcard pattern;
     std::optional<std::string> md5;  // lower-case hex
+    std::size_t slot = 0;  // its place among the conditions of its kind
 };
 
 struct SupportRule {
@@ -33,3 +37,28 @@ struct SupportRule {
     std::vector<Condition> when;    // [rule.if]: all must hold
     std::vector<Condition> unless;  // [rule.unless]: all holding silence the rule
 };
+
+// Where a condition stands in SupportRules::list.
+struct ConditionPlace {
+    std::size_t rule;
+    bool unless;
+    std::size_t position;
+};
+
+// The conditions of one kind, in every rule, sought together: a report's
+// items of that kind are read once for all of them.
+struct ConditionsOfKind {
+    std::vector<ConditionPlace> places;  // by slot
+    Prefilter prefilter;                 // pattern i: the condition of slot i
+};
+
+struct SupportRules {
+    std::vector<SupportRule> list;
+    // Made by index_support_rules once the list is complete.
+    std::array<ConditionsOfKind, condition_kind_count> by_kind;
+};
+
+// Gives every condition its slot and builds each kind's prefilter.
+void index_support_rules(SupportRules& rules);
+
+const Condition& condition_at(const SupportRules& rules, const ConditionPlace& place);

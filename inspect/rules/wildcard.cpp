@@ -6,9 +6,9 @@
 
 namespace {
 
-void set_bit(std::uint64_t* words, std::size_t bit)
+std::size_t words_of(const WildcardSegment& segment)
 {
-    words[bit / 64] |= std::uint64_t(1) << (bit % 64);
+    return (segment.length + 63) / 64;
 }
 
 bool has_bit(const std::uint64_t* words, std::size_t bit)
@@ -16,47 +16,65 @@ bool has_bit(const std::uint64_t* words, std::size_t bit)
     return words[bit / 64] >> (bit % 64) & 1;
 }
 
-// A dead state stays dead, and a matched pattern ending in '*' stays
-// matched: either way the rest of the text can be skipped.
+void set_bit(std::uint64_t* words, std::size_t bit)
+{
+    words[bit / 64] |= std::uint64_t(1) << (bit % 64);
+}
+
+// Dead, or past every segment with a star behind the last: either way
+// no more text changes the answer.
 bool settled(const Wildcard& pattern, const WildcardState& state)
 {
-    return wildcard_dead(pattern, state) ||
-           (pattern.ends_with_star && wildcard_accepts(pattern, state));
+    return state.dead || (!pattern.pinned_end && state.segment == pattern.segments.size());
 }
 
-// Every character moves each set bit one place on where the pattern's next
-// character admits it, and keeps it where a '*' stands.
-void feed_one_word(const Wildcard& pattern, WildcardState& state, std::string_view text)
+unsigned char byte_class(const Wildcard& pattern, char c)
 {
-    std::uint64_t bits = state.bits[0];
-    const std::uint64_t stars = pattern.stars[0];
-    const std::uint64_t final_bit = std::uint64_t(1) << pattern.final_bit;
-    const std::uint64_t* masks = pattern.masks.data();
-    for (const char c : text) {
-        bits = ((bits << 1) & masks[pattern.class_of[static_cast<unsigned char>(c)]]) |
-               (bits & stars);
-        if (!bits || (pattern.ends_with_star && (bits & final_bit)))
-            break;
+    return pattern.class_of[static_cast<unsigned char>(c)];
+}
+
+// One byte into the segment sought: every prefix of it that ended at the
+// byte before grows by one where the segment admits this byte, and a new
+// one starts here unless the segment is pinned to the start.
+void feed_byte(const Wildcard& pattern, WildcardState& state, char c)
+{
+    const WildcardSegment& segment = pattern.segments[state.segment];
+    const std::size_t words = words_of(segment);
+    const std::uint64_t* mask = &pattern.masks[segment.masks + byte_class(pattern, c) * words];
+    const bool pinned = state.segment == 0 && pattern.pinned_start;
+    std::uint64_t carry = pinned && state.fed ? 0 : 1, any = 0;
+    for (std::size_t w = 0; w < words; ++w) {
+        const std::uint64_t bits = state.bits[w];
+        state.bits[w] = ((bits << 1) | carry) & mask[w];
+        carry = bits >> 63;
+        any |= state.bits[w];
     }
-    state.bits[0] = bits;
+    state.fed = true;
+    const bool last = state.segment + 1 == pattern.segments.size();
+    if (has_bit(state.bits.data(), segment.length - 1) && !(last && pattern.pinned_end)) {
+        ++state.segment;
+        state.bits.fill(0);
+    } else if (pinned && !any) {
+        state.dead = true;
+    }
 }
 
-void feed_words(const Wildcard& pattern, WildcardState& state, std::string_view text)
+void add_segment(Wildcard& pattern, std::string_view characters,
+                 const std::array<std::uint8_t, 256>& class_of_folded)
 {
-    const std::size_t words = pattern.words;
-    for (const char c : text) {
-        const std::uint64_t* mask =
-            &pattern.masks[pattern.class_of[static_cast<unsigned char>(c)] * words];
-        std::uint64_t carry = 0, any = 0;
-        for (std::size_t w = 0; w < words; ++w) {
-            const std::uint64_t bits = state.bits[w];
-            state.bits[w] = (((bits << 1) | carry) & mask[w]) | (bits & pattern.stars[w]);
-            carry = bits >> 63;
-            any |= state.bits[w];
+    const WildcardSegment segment{characters.size(), pattern.masks.size()};
+    const std::size_t words = words_of(segment);
+    pattern.masks.resize(pattern.masks.size() + pattern.classes * words);
+    std::uint64_t* masks = &pattern.masks[segment.masks];
+    for (std::size_t j = 0; j < characters.size(); ++j) {
+        if (characters[j] != '?') {
+            set_bit(masks + class_of_folded[static_cast<unsigned char>(fold_case(characters[j]))] * words, j);
+            continue;
         }
-        if (!any || (pattern.ends_with_star && wildcard_accepts(pattern, state)))
-            break;
+        for (std::size_t k = 0; k < pattern.classes; ++k)
+            set_bit(masks + k * words, j);
     }
+    pattern.segments.push_back(segment);
 }
 
 } // namespace
@@ -71,74 +89,62 @@ std::size_t wildcard_length(std::string_view pattern)
 
 Wildcard compile_wildcard(std::string_view ansi)
 {
-    const std::size_t length = wildcard_length(ansi);
-    assert(length <= Wildcard::max_length);
+    assert(wildcard_length(ansi) <= Wildcard::max_length);
     Wildcard pattern;
     pattern.text = std::string(ansi);
-    pattern.words = length / 64 + 1;
-    pattern.final_bit = length;
-    pattern.ends_with_star = !ansi.empty() && ansi.back() == '*';
+    pattern.pinned_start = ansi.empty() || ansi.front() != '*';
+    pattern.pinned_end = ansi.empty() || ansi.back() != '*';
     std::array<std::uint8_t, 256> class_of_folded{};
-    std::size_t classes = 1;
-    for (const char c : ansi)
-        if (c != '*' && c != '?' && !class_of_folded[static_cast<unsigned char>(fold_case(c))])
-            class_of_folded[static_cast<unsigned char>(fold_case(c))] =
-                static_cast<std::uint8_t>(classes++);
+    for (const char c : ansi) {
+        std::uint8_t& known = class_of_folded[static_cast<unsigned char>(fold_case(c))];
+        if (c != '*' && c != '?' && !known)
+            known = static_cast<std::uint8_t>(pattern.classes++);
+    }
     for (int byte = 0; byte < 256; ++byte)
         pattern.class_of[byte] =
             class_of_folded[static_cast<unsigned char>(fold_case(static_cast<char>(byte)))];
-    pattern.masks.assign(classes * pattern.words, 0);
-    std::size_t bit = 0;
-    for (const char c : ansi) {
-        if (c == '*') {
-            set_bit(pattern.stars.data(), bit);
-            continue;
-        }
-        ++bit;
-        if (c == '?') {
-            for (std::size_t k = 0; k < classes; ++k)
-                set_bit(&pattern.masks[k * pattern.words], bit);
-        } else {
-            const std::size_t k = class_of_folded[static_cast<unsigned char>(fold_case(c))];
-            set_bit(&pattern.masks[k * pattern.words], bit);
-        }
+    std::size_t start = 0;
+    for (std::size_t star; start <= ansi.size(); start = star + 1) {
+        star = std::min(ansi.find('*', start), ansi.size());
+        if (star > start)
+            add_segment(pattern, ansi.substr(start, star - start), class_of_folded);
     }
     return pattern;
 }
 
-WildcardState wildcard_start(const Wildcard&)
-{
-    WildcardState state;
-    state.bits[0] = 1;
-    return state;
-}
-
 void wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text)
 {
-    if (settled(pattern, state))
-        return;
-    if (pattern.words == 1)
-        feed_one_word(pattern, state, text);
-    else
-        feed_words(pattern, state, text);
+    for (const char c : text) {
+        if (settled(pattern, state))
+            return;
+        if (pattern.segments.empty())
+            state.dead = true;  // the empty pattern, and a byte came
+        else
+            feed_byte(pattern, state, c);
+    }
 }
 
 bool wildcard_accepts(const Wildcard& pattern, const WildcardState& state)
 {
-    return has_bit(state.bits.data(), pattern.final_bit);
+    if (state.dead)
+        return false;
+    if (!pattern.pinned_end)
+        return state.segment == pattern.segments.size();
+    if (pattern.segments.empty())
+        return !state.fed;
+    const WildcardSegment& last = pattern.segments.back();
+    return state.segment + 1 == pattern.segments.size() &&
+           has_bit(state.bits.data(), last.length - 1);
 }
 
-bool wildcard_dead(const Wildcard& pattern, const WildcardState& state)
+bool wildcard_dead(const WildcardState& state)
 {
-    for (std::size_t w = 0; w < pattern.words; ++w)
-        if (state.bits[w])
-            return false;
-    return true;
+    return state.dead;
 }
 
 bool wildcard_matches(const Wildcard& pattern, std::string_view text)
 {
-    WildcardState state = wildcard_start(pattern);
+    WildcardState state;
     wildcard_feed(pattern, state, text);
     return wildcard_accepts(pattern, state);
 }
