@@ -323,15 +323,17 @@ bool read_support_rules(const toml::table& document, const std::string& path,
         return false;
     }
     std::set<std::string> taken;
+    SupportRules read;
     for (const toml::node& item : *tables) {
         RuleSite site{path, "", item.source().begin.line};
         SupportRule rule;
         if (!read_rule(*item.as_table(), site, taken, rule, error))
             return false;
         taken.insert(rule.id);
-        rules.list.push_back(std::move(rule));
+        read.list.push_back(std::move(rule));
     }
-    index_support_rules(rules);
+    index_support_rules(read);
+    rules = std::move(read);
     return true;
 }
 

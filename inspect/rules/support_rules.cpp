@@ -47,16 +47,19 @@ void feed_pieces(const Wildcard& pattern, WildcardState& state, Pieces pieces)
         wildcard_feed(pattern, state, piece);
 }
 
-// A listed file's digest, checked against md5 beside its pattern.
+// Where an item stands in the report; a listed file's digest, checked
+// against md5 beside its pattern; the item as its evidence shows it, when
+// not as it was matched.
 struct Item {
     std::size_t line;
     const std::optional<std::string>* digest = nullptr;
+    const std::string* shown = nullptr;
 };
 
-void record(Search& search, std::uint32_t slot, const Item& item, Pieces shown)
+void record(Search& search, std::uint32_t slot, const Item& item, Pieces matched)
 {
     std::string text = std::string(condition_name(condition_of(search, slot).kind)) + ": " +
-                       joined(shown);
+                       (item.shown ? *item.shown : joined(matched));
     if (item.digest && *item.digest)
         text += " " + **item.digest;
     search.matches[slot] = Match{true, false, item.line, std::move(text)};
@@ -64,13 +67,13 @@ void record(Search& search, std::uint32_t slot, const Item& item, Pieces shown)
 }
 
 // The pattern fitted: the file's digest decides, when md5 is given.
-void take_fit(Search& search, std::uint32_t slot, const Item& item, Pieces shown)
+void take_fit(Search& search, std::uint32_t slot, const Item& item, Pieces matched)
 {
     const std::optional<std::string>& md5 = condition_of(search, slot).md5;
     if (md5 && item.digest && !*item.digest)
         search.matches[slot].unsure = true;
     else if (!md5 || (item.digest && same_text(**item.digest, *md5)))
-        record(search, slot, item, shown);
+        record(search, slot, item, matched);
 }
 
 template <typename Try>
@@ -127,8 +130,10 @@ void search_dll_xml(Search& search, const Report& report)
         return;
     for (const Addon& addon : report.dll_xml.addons)
         if (!addon.disabled && search.open) {
-            consider(search, {normalised_path(addon.path, report)}, Item{addon.line});
-            consider(search, {addon.path}, Item{addon.line});
+            const std::string normalised = normalised_path(addon.path, report);
+            consider(search, {normalised}, Item{addon.line, nullptr, &addon.path});
+            if (normalised != addon.path)
+                consider(search, {addon.path}, Item{addon.line});
         }
 }
 
