@@ -17,6 +17,21 @@ struct Match {
 
 using Pieces = std::initializer_list<std::string_view>;
 
+// Word operations left for matching in full. Each item is read once by the
+// prefilter whatever the rules; but a file of many patterns whose pieces
+// are in nearly every item (HKEY_ and a run of ?) would have each of them
+// read in full, hundreds of times: minutes for a large report. Past the
+// budget the rules are left unchecked, and a finding says so.
+struct Budget {
+    std::uint64_t left;
+    bool spent = false;
+};
+
+std::uint64_t budget_for(const Report& report)
+{
+    return 64 * std::uint64_t(report.byte_count) + (std::uint64_t(1) << 26);
+}
+
 // One kind's conditions sought together through the report's items of
 // that kind, each item read once by the prefilter; a condition is matched
 // in full only against the items that hold its piece, until it has a match.
@@ -25,8 +40,24 @@ struct Search {
     const ConditionsOfKind& kind;
     std::vector<Match>& matches;  // by slot
     std::size_t open;             // slots still without a match
+    Budget& budget;
     PrefilterHits hits;
 };
+
+// Pays for an attempt that read so many bytes (an attempt itself costs
+// about eight word operations); false once the budget is spent, which
+// ends the search.
+bool charge(Search& search, const Wildcard& pattern, std::size_t bytes)
+{
+    const std::uint64_t cost = 8 + std::uint64_t(bytes) * (pattern.length / 64 + 1);
+    if (cost <= search.budget.left) {
+        search.budget.left -= cost;
+        return true;
+    }
+    search.budget.spent = true;
+    search.open = 0;
+    return false;
+}
 
 const Condition& condition_of(const Search& search, std::uint32_t slot)
 {
@@ -41,10 +72,12 @@ std::string joined(Pieces pieces)
     return text;
 }
 
-void feed_pieces(const Wildcard& pattern, WildcardState& state, Pieces pieces)
+std::size_t feed_pieces(const Wildcard& pattern, WildcardState& state, Pieces pieces)
 {
+    std::size_t read = 0;
     for (const std::string_view piece : pieces)
-        wildcard_feed(pattern, state, piece);
+        read += wildcard_feed(pattern, state, piece);
+    return read;
 }
 
 // Where an item stands in the report; a listed file's digest, checked
@@ -80,20 +113,32 @@ template <typename Try>
 void for_each_candidate(const Search& search, const PrefilterHits& hits, Try attempt)
 {
     for (const std::uint32_t slot : hits.patterns)
-        if (!search.matches[slot].found)
+        if (!search.matches[slot].found && !search.budget.spent)
             attempt(slot);
     for (const std::uint32_t slot : search.kind.prefilter.always)
-        if (!search.matches[slot].found)
+        if (!search.matches[slot].found && !search.budget.spent)
             attempt(slot);
+}
+
+std::size_t length_of(Pieces pieces)
+{
+    std::size_t length = 0;
+    for (const std::string_view piece : pieces)
+        length += piece.size();
+    return length;
 }
 
 // Matches in full the conditions whose piece the prefilter found.
 void consider_hits(Search& search, Pieces pieces, const Item& item)
 {
+    const std::size_t length = length_of(pieces);
     for_each_candidate(search, search.hits, [&](std::uint32_t slot) {
+        const Wildcard& pattern = condition_of(search, slot).pattern;
+        if (!wildcard_fits_length(pattern, length))
+            return (void)charge(search, pattern, 0);
         WildcardState state;
-        feed_pieces(condition_of(search, slot).pattern, state, pieces);
-        if (wildcard_accepts(condition_of(search, slot).pattern, state))
+        if (charge(search, pattern, feed_pieces(pattern, state, pieces)) &&
+            wildcard_accepts(pattern, state))
             take_fit(search, slot, item, pieces);
     });
 }
@@ -160,9 +205,10 @@ const WildcardState& state_after_key(Search& search, KeyValues& values, std::uin
                                      const RegistryKey& key)
 {
     if (values.state_serial[slot] != search.hits.serial) {
+        const Wildcard& pattern = condition_of(search, slot).pattern;
         values.state_serial[slot] = search.hits.serial;
         values.states[slot] = WildcardState();
-        feed_pieces(condition_of(search, slot).pattern, values.states[slot], {key.path, "\\"});
+        charge(search, pattern, feed_pieces(pattern, values.states[slot], {key.path, "\\"}));
     }
     return values.states[slot];
 }
@@ -175,16 +221,20 @@ void consider_value(Search& search, KeyValues& values, const RegistryKey& key,
     for (const std::string_view piece : {std::string_view(value.name), std::string_view("="),
                                          std::string_view(value.data)})
         prefilter_feed(search.kind.prefilter, values.hits, piece);
+    const std::size_t length = key.path.size() + value.name.size() + value.data.size() + 2;
     const auto attempt = [&](std::uint32_t slot) {
-        WildcardState state = state_after_key(search, values, slot, key);
         const Wildcard& pattern = condition_of(search, slot).pattern;
-        feed_pieces(pattern, state, {value.name, "=", value.data});
-        if (wildcard_accepts(pattern, state))
+        if (!wildcard_fits_length(pattern, length))
+            return (void)charge(search, pattern, 0);
+        WildcardState state = state_after_key(search, values, slot, key);
+        if (charge(search, pattern, feed_pieces(pattern, state, {value.name, "=", value.data})) &&
+            wildcard_accepts(pattern, state))
             take_fit(search, slot, Item{value.line}, {key.path, "\\", value.name, "=", value.data});
     };
     for_each_candidate(search, search.hits, attempt);
     for (const std::uint32_t slot : values.hits.patterns)
-        if (search.hits.seen[slot] != search.hits.serial && !search.matches[slot].found)
+        if (search.hits.seen[slot] != search.hits.serial && !search.matches[slot].found &&
+            !search.budget.spent)
             attempt(slot);
 }
 
@@ -321,6 +371,20 @@ std::optional<Finding> check_support_rule(const SupportRule& rule, const Matches
     return finding;
 }
 
+Finding unchecked_finding(const SupportRules& rules, const Report& report)
+{
+    Finding finding = make_finding(
+        Severity::warning,
+        "The config's support rules were not checked against this report: together they "
+        "would take too long on it (many patterns that fit most of its items). Give those "
+        "rules patterns of fewer ? and more plain characters.");
+    finding.rule = support_rules_unchecked;
+    add_evidence(finding, 0,
+                 std::to_string(rules.list.size()) + " rules, a report of " +
+                     std::to_string(report.byte_count) + " bytes");
+    return finding;
+}
+
 } // namespace
 
 const char* condition_name(ConditionKind kind)
@@ -364,14 +428,17 @@ std::vector<Finding> run_support_rules(const Report& report, const Config& confi
 {
     const SupportRules& rules = config.rules;
     Matches matches;
+    Budget budget{budget_for(report)};
     for (const ConditionKind kind : condition_kinds) {
         const ConditionsOfKind& conditions = rules.by_kind[static_cast<std::size_t>(kind)];
         std::vector<Match>& found = matches[static_cast<std::size_t>(kind)];
         found.resize(conditions.places.size());
-        Search search{rules, conditions, found, found.size(), {}};
-        if (search.open)
+        Search search{rules, conditions, found, found.size(), budget, {}};
+        if (search.open && !budget.spent)
             search_kind(search, kind, report, config);
     }
+    if (budget.spent)
+        return {unchecked_finding(rules, report)};
     std::vector<Finding> findings;
     for (const SupportRule& rule : rules.list)
         if (std::optional<Finding> finding = check_support_rule(rule, matches, report))

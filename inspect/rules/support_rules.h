@@ -18,6 +18,10 @@ const ConditionKind condition_kinds[condition_kind_count] = {
     ConditionKind::file,    ConditionKind::dll_xml,  ConditionKind::fsx_cfg, ConditionKind::registry,
     ConditionKind::windows, ConditionKind::assembly, ConditionKind::release};
 
+// The id of the finding given instead of the support rules' when checking
+// them against a report would cost too much; no rule may take it.
+const char support_rules_unchecked[] = "support-rules-unchecked";
+
 // The condition's key in the rule file, which its evidence is labelled with.
 const char* condition_name(ConditionKind kind);
 

@@ -89,9 +89,10 @@ std::size_t wildcard_length(std::string_view pattern)
 
 Wildcard compile_wildcard(std::string_view ansi)
 {
-    assert(wildcard_length(ansi) <= Wildcard::max_length);
     Wildcard pattern;
     pattern.text = std::string(ansi);
+    pattern.length = wildcard_length(ansi);
+    assert(pattern.length <= Wildcard::max_length);
     pattern.pinned_start = ansi.empty() || ansi.front() != '*';
     pattern.pinned_end = ansi.empty() || ansi.back() != '*';
     std::array<std::uint8_t, 256> class_of_folded{};
@@ -112,16 +113,17 @@ Wildcard compile_wildcard(std::string_view ansi)
     return pattern;
 }
 
-void wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text)
+std::size_t wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text)
 {
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
         if (settled(pattern, state))
-            return;
+            return at;
         if (pattern.segments.empty())
             state.dead = true;  // the empty pattern, and a byte came
         else
-            feed_byte(pattern, state, c);
+            feed_byte(pattern, state, text[at]);
     }
+    return text.size();
 }
 
 bool wildcard_accepts(const Wildcard& pattern, const WildcardState& state)
@@ -147,4 +149,10 @@ bool wildcard_matches(const Wildcard& pattern, std::string_view text)
     WildcardState state;
     wildcard_feed(pattern, state, text);
     return wildcard_accepts(pattern, state);
+}
+
+bool wildcard_fits_length(const Wildcard& pattern, std::size_t bytes)
+{
+    const bool has_star = pattern.text.find('*') != std::string::npos;
+    return has_star ? bytes >= pattern.length : bytes == pattern.length;
 }

@@ -24,6 +24,7 @@ struct Wildcard {
     static const std::size_t max_words = (max_length + 63) / 64;
 
     std::string text;  // as written, in the report's code page
+    std::size_t length = 0;  // characters besides '*': the fewest a match holds
     std::vector<WildcardSegment> segments;
     bool pinned_start = true, pinned_end = true;
     // Bytes that no character of the pattern names share class 0.
@@ -45,10 +46,11 @@ struct WildcardState {
 // The pattern must hold at most max_length characters besides '*'.
 Wildcard compile_wildcard(std::string_view ansi);
 
-// Reads more of the text. A text made of pieces (a registry key, then one
-// of its values) is fed piece by piece, so that a first piece common to
-// many is read once and its state copied.
-void wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text);
+// Reads more of the text, and returns how many bytes it read before the
+// answer was settled. A text made of pieces (a registry key, then one of its
+// values) is fed piece by piece, so that a first piece common to many is
+// read once and its state copied.
+std::size_t wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text);
 
 bool wildcard_accepts(const Wildcard& pattern, const WildcardState& state);
 
@@ -56,6 +58,10 @@ bool wildcard_accepts(const Wildcard& pattern, const WildcardState& state);
 bool wildcard_dead(const WildcardState& state);
 
 bool wildcard_matches(const Wildcard& pattern, std::string_view text);
+
+// A text of this many bytes could match, as far as its length tells: a
+// pattern without a star fits one length only. Far cheaper than reading it.
+bool wildcard_fits_length(const Wildcard& pattern, std::size_t bytes);
 
 // The characters besides '*' a pattern holds.
 std::size_t wildcard_length(std::string_view pattern);

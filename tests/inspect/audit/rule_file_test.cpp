@@ -40,6 +40,8 @@ const Case cases[] = {
     {"an id of two hyphens", rule("old--autopilot", "file = 'x'"), 3, "must be lower-case"},
     {"no id", "[[rule]]\nseverity = 'error'\nmessage = 'm'\n[rule.if]\nfile = 'x'\n", 2, "[[rule]]: no id"},
     {"a built-in rule's id", rule("server-os", "file = 'x'"), 3, "rule \"server-os\": the id is a built-in"},
+    {"the id of the finding that says rules went unchecked", rule("support-rules-unchecked", "file = 'x'"), 3,
+     "the id is a built-in"},
     {"an id taken by an earlier rule", rule("a", "file = 'x'") + rule("b", "file = 'x'") + rule("a", "file = 'y'"),
      15, "rule \"a\": an earlier rule has the same id"},
     {"an empty message", "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = ''\n[rule.if]\nfile = 'x'\n", 5,

@@ -169,4 +169,36 @@ TEST(SupportRules, ConditionsAgainstFixtureReports)
     }
 }
 
+// A report with many long registry values, and a thousand rules whose
+// piece (HKEY_) every item holds, each then read in full: checking them
+// would take minutes on a large report, so they are left unchecked.
+TEST(SupportRules, TooCostlyForTheReportLeftUncheckedAndSaid)
+{
+    std::string values;
+    for (int k = 0; k < 300; ++k)
+        values += "\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Key" + std::to_string(k) + "\n\t\t-> Data \t" +
+                  std::string(1000, 'x') + "\n";
+    const std::string grown = "\t-> (default) \t\n" + values;
+    const std::string report = edited(fixture_report(clean), {{"\t-> (default) \t\n", grown.c_str()}});
+    std::string broad;
+    for (int i = 0; i < 1000; ++i)
+        broad += "[[rule]]\nid = 'broad-" + std::to_string(i) +
+                 "'\nseverity = 'info'\nmessage = 'm'\n[rule.if]\nregistry = 'HKEY_*" +
+                 std::string(200, '?') + "Q'\n";
+    Config config;
+    std::string error;
+    ASSERT_TRUE(load_config_text(fixture_config_text() + broad, config, error)) << error;
+    const Inspection inspection = inspect_bytes(clean, report, config);
+    std::vector<std::string> found = rules_found(inspection);
+    ASSERT_EQ(std::count(found.begin(), found.end(), "support-rules-unchecked"), 1);
+    EXPECT_EQ(std::count_if(found.begin(), found.end(),
+                            [](const std::string& id) { return id.rfind("broad-", 0) == 0; }),
+              0);
+    found.erase(std::find(found.begin(), found.end(), "support-rules-unchecked"));
+    EXPECT_EQ(found, rules_found(inspect_bytes(clean, report, fixture_config())));
+    // The same rules on the report as it came are checked.
+    const Inspection small = inspect_bytes(clean, fixture_report(clean), config);
+    EXPECT_EQ(rules_found(small), rules_found(inspect_bytes(clean, fixture_report(clean), fixture_config())));
+}
+
 } // namespace
