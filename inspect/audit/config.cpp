@@ -2,6 +2,7 @@
 
 #include "audit/manifest.h"
 #include "audit/rule_file.h"
+#include "audit/toml_nesting.h"
 #include "report/file_names.h"
 #include "report/text_encoding.h"
 
