@@ -2,7 +2,7 @@
 
 #include "audit/manifest.h"
 #include "audit/rule_file.h"
-#include "audit/toml_nesting.h"
+#include "audit/toml_guard.h"
 #include "report/file_names.h"
 #include "report/text_encoding.h"
 
@@ -64,9 +64,9 @@ bool load_config(const std::string& path, Config& config, std::string& error)
     }
     std::ostringstream text;
     text << file.rdbuf();
-    if (const std::size_t line = line_nested_too_deep(text.str())) {
-        error = path + ":" + std::to_string(line) + ": more than " +
-                std::to_string(max_toml_nesting) + " dots and brackets on one line";
+    std::string fault;
+    if (const std::size_t line = toml_fault(text.str(), fault)) {
+        error = path + ":" + std::to_string(line) + ": " + fault;
         return false;
     }
     toml::table document;

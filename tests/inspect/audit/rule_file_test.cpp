@@ -81,6 +81,10 @@ const Case cases[] = {
              keys += ".k";
          return keys;
      }() + "]\n", 3, "more than 100 dots"},
+    {"a table header toml++ would stop the program on", "[rule]\nid = 'a'\n[ =]\n", 4,
+     "a table header that does not start with a name"},
+    {"a character outside ASCII outside quotes", "[rule]\nid = 'a'\n\xCD\x93\n", 4,
+     "a character outside ASCII outside quotes"},
     // Hostile but sound.
     {"a pattern of stars alone, markup and controls in the message",
      "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = \"<script>x</script>\\u001b[31m\"\n[rule.if]\nfile = '***'\n",
