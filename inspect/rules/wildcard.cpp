@@ -59,6 +59,38 @@ void feed_byte(const Wildcard& pattern, WildcardState& state, char c)
     }
 }
 
+// The same for a segment of at most 64 characters, byte after byte until
+// it is found (and the next one sought), the state dies or the text ends;
+// returns where it stopped.
+std::size_t feed_one_word(const Wildcard& pattern, WildcardState& state, std::string_view text,
+                          std::size_t at)
+{
+    const WildcardSegment& segment = pattern.segments[state.segment];
+    const std::uint64_t* masks = &pattern.masks[segment.masks];
+    const std::uint64_t found = std::uint64_t(1) << (segment.length - 1);
+    const bool pinned = state.segment == 0 && pattern.pinned_start;
+    const bool kept = state.segment + 1 == pattern.segments.size() && pattern.pinned_end;
+    std::uint64_t bits = state.bits[0];
+    std::uint64_t start = pinned && state.fed ? 0 : 1;
+    state.fed = true;
+    while (at < text.size()) {
+        bits = ((bits << 1) | start) & masks[byte_class(pattern, text[at++])];
+        if (pinned)
+            start = 0;
+        if ((bits & found) && !kept) {
+            ++state.segment;
+            state.bits[0] = 0;
+            return at;
+        }
+        if (pinned && !bits) {
+            state.dead = true;
+            break;
+        }
+    }
+    state.bits[0] = bits;
+    return at;
+}
+
 void add_segment(Wildcard& pattern, std::string_view characters,
                  const std::array<std::uint8_t, 256>& class_of_folded)
 {
@@ -115,15 +147,20 @@ Wildcard compile_wildcard(std::string_view ansi)
 
 std::size_t wildcard_feed(const Wildcard& pattern, WildcardState& state, std::string_view text)
 {
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (settled(pattern, state))
-            return at;
-        if (pattern.segments.empty())
+    std::size_t at = 0;
+    while (at < text.size() && !settled(pattern, state)) {
+        if (pattern.segments.empty()) {
             state.dead = true;  // the empty pattern, and a byte came
-        else
+            return at + 1;
+        }
+        if (pattern.segments[state.segment].length <= 64) {
+            at = feed_one_word(pattern, state, text, at);
+        } else {
             feed_byte(pattern, state, text[at]);
+            ++at;
+        }
     }
-    return text.size();
+    return at;
 }
 
 bool wildcard_accepts(const Wildcard& pattern, const WildcardState& state)
