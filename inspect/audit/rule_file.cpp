@@ -1,5 +1,6 @@
 #include "audit/rule_file.h"
 
+#include "output/display_text.h"
 #include "report/config_files.h"
 #include "report/text_encoding.h"
 #include "rules/rules.h"
@@ -194,7 +195,8 @@ bool read_condition(const std::string& key, const toml::node& node, const std::s
     const std::string fault = shape_fault(kind, pattern);
     if (!fault.empty())
         return refuse(site, line_of(node, site),
-                      key + " \"" + node.as_string()->get() + "\" can never match: " + fault,
+                      key + " \"" + printable_utf8(node.as_string()->get()) +
+                          "\" can never match: " + fault,
                       error);
     conditions.push_back(Condition{kind, compile_wildcard(pattern), std::nullopt});
     return true;
@@ -241,7 +243,8 @@ bool read_id(const toml::table& table, RuleSite& site, const std::set<std::strin
         return refuse(site, line_of(*node, site), "id must be a text", error);
     if (!is_rule_id(id->get()))
         return refuse(site, line_of(*node, site),
-                      "id \"" + id->get() + "\" must be lower-case letters, digits and single "
+                      "id \"" + printable_utf8(id->get()) +
+                          "\" must be lower-case letters, digits and single "
                       "hyphens between them, at most " + std::to_string(max_id_length) +
                           " characters",
                       error);
