@@ -185,7 +185,7 @@ bool read_condition(const std::string& key, const toml::node& node, const std::s
     ConditionKind kind;
     if (!kind_named(key, kind))
         return refuse(site, line_of(node, site),
-                      "unknown key \"" + key + "\" in [" + table_name +
+                      "unknown key \"" + printable_utf8(key) + "\" in [" + table_name +
                           "] (it holds file, md5, dll_xml, fsx_cfg, registry, windows, "
                           "assembly, release)",
                       error);
@@ -294,7 +294,7 @@ bool read_rule(const toml::table& table, RuleSite& site, const std::set<std::str
         if (key.str() != "id" && key.str() != "severity" && key.str() != "message" &&
             key.str() != "if" && key.str() != "unless")
             return refuse(site, line_of(value, site),
-                          "unknown key \"" + std::string(key.str()) +
+                          "unknown key \"" + printable_utf8(key.str()) +
                               "\" (a rule holds id, severity, message, if and unless)",
                           error);
     if (!read_severity(table.get("severity"), site, rule.severity, error) ||
