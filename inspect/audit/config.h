@@ -22,8 +22,9 @@ struct Config {
 };
 
 // Reads the [addon] table of a TOML file, the manifests it names
-// (relative to the file's folder) and its [[rule]] tables. False, with the reason in error, when
-// the file cannot be read or holds something else than expected.
+// (relative to the file's folder) and its [[rule]] tables. False, with the
+// reason in error, when the file cannot be read or holds something else
+// than expected.
 bool load_config(const std::string& path, Config& config, std::string& error);
 
 // Reads every *.md5 file of a folder, sorted by name. False with the reason
