@@ -1,6 +1,8 @@
 #include "audit/config.h"
 
 #include "audit/manifest.h"
+#include "audit/rule_file.h"
+#include "audit/toml_guard.h"
 #include "report/file_names.h"
 #include "report/text_encoding.h"
 
@@ -62,6 +64,11 @@ bool load_config(const std::string& path, Config& config, std::string& error)
     }
     std::ostringstream text;
     text << file.rdbuf();
+    std::string fault;
+    if (const std::size_t line = toml_fault(text.str(), fault)) {
+        error = path + ":" + std::to_string(line) + ": " + fault;
+        return false;
+    }
     toml::table document;
     try {
         document = toml::parse(text.str(), path);
@@ -84,6 +91,8 @@ bool load_config(const std::string& path, Config& config, std::string& error)
         error = path + ": " + error;
         return false;
     }
+    if (!read_support_rules(document, path, config.rules, error))
+        return false;
     config.addon_name = ansi_from_maker_text(config.addon_name);
     config.module = ansi_from_maker_text(config.module);
     if (manifests.empty())

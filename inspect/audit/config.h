@@ -1,4 +1,6 @@
 #pragma once
+#include "rules/support_rules.h"
+
 #include <string>
 #include <vector>
 
@@ -16,11 +18,13 @@ struct Config {
     std::vector<std::string> simconnect;   // accepted side-by-side versions
     std::vector<std::string> vc_runtimes;  // x86_microsoft.<name>_* folders
     std::vector<Manifest> manifests;
+    SupportRules rules;  // [[rule]] tables
 };
 
-// Reads the [addon] table of a TOML file and the manifests it names
-// (relative to the file's folder). False, with the reason in error, when
-// the file cannot be read or holds something else than expected.
+// Reads the [addon] table of a TOML file, the manifests it names
+// (relative to the file's folder) and its [[rule]] tables. False, with the
+// reason in error, when the file cannot be read or holds something else
+// than expected.
 bool load_config(const std::string& path, Config& config, std::string& error);
 
 // Reads every *.md5 file of a folder, sorted by name. False with the reason

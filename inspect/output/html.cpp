@@ -41,7 +41,7 @@ void write_finding(const Finding& finding, std::ostream& out)
 {
     const char* severity = severity_name(finding.severity);
     out << "<div class=\"finding " << severity << "\"><b>" << severity << "</b> <code>"
-        << finding.rule << "</code><p>" << escaped(finding.message) << "</p><ul>";
+        << escaped(finding.rule) << "</code><p>" << escaped(finding.message) << "</p><ul>";
     for (const Evidence& evidence : finding.evidence) {
         out << "<li>";
         if (evidence.line)

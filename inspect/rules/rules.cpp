@@ -67,6 +67,8 @@ std::vector<Finding> run_rules(const Report& report, const Config& config)
             finding->rule = rule.id;
             findings.push_back(std::move(*finding));
         }
+    for (Finding& finding : run_support_rules(report, config))
+        findings.push_back(std::move(finding));
     std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
         return a.severity < b.severity;
     });

@@ -38,7 +38,11 @@ struct Rule {
 // Every rule, in the order their findings are listed.
 const std::vector<Rule>& rule_table();
 
-// Runs every rule; findings sorted by severity, table order within one.
+// The findings of the config's support rules, in the order of its file.
+std::vector<Finding> run_support_rules(const Report& report, const Config& config);
+
+// Runs every rule, the table's and then the config's; findings sorted by
+// severity, in that order within one.
 std::vector<Finding> run_rules(const Report& report, const Config& config);
 
 // A finding without its id, which run_rules sets from the table.

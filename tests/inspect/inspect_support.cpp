@@ -21,6 +21,23 @@ const Config& fixture_config()
     return config;
 }
 
+bool load_config_text(const std::string& text, Config& config, std::string& error)
+{
+    const ScratchDirectory folder;
+    write_file_bytes(folder.file("ravelo-inspect.toml"), text);
+    return load_config(folder.file("ravelo-inspect.toml"), config, error);
+}
+
+std::string fixture_config_text()
+{
+    std::string text = read_file_bytes(golden_path("ravelo-inspect.toml"));
+    const std::string relative = "manifests = \"manifests\"";
+    const std::size_t at = text.find(relative);
+    if (at == std::string::npos)
+        throw std::runtime_error("the fixtures' config names no manifests folder");
+    return text.replace(at, relative.size(), "manifests = '" + golden_path("manifests") + "'");
+}
+
 std::string fixture_report(const std::string& name)
 {
     return read_file_bytes(golden_path("reports/" + name));

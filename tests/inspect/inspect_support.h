@@ -16,5 +16,12 @@ std::string fixture_report(const std::string& name);
 // The inspection of report text as the tool makes it, named source.
 Inspection inspect_text(const std::string& source, const std::string& text);
 
+// A config made of text, read from a file of its own as --config reads it.
+bool load_config_text(const std::string& text, Config& config, std::string& error);
+
+// The fixtures' config, its manifests named by their absolute path, so that
+// text may follow it in a file elsewhere.
+std::string fixture_config_text();
+
 // The rule ids an inspection found, in order.
 std::vector<std::string> rules_found(const Inspection& inspection);

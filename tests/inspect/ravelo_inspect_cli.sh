@@ -118,6 +118,38 @@ exits "an overview of a report named in 254 bytes and one in UTF-8" 0 --overview
 check "its page is written and linked" bash -c "grep -o 'href=\"[^\"]*\"' '$dir/long/index.html' | cut -d'\"' -f2 | while read -r p; do [ -s '$dir/long/'\$p ] || exit 1; done"
 check "the index names the UTF-8 report as given" grep -q ">$dir/Kundenbericht für Müller.txt</a>" "$dir/long/index.html"
 
+# A support rule's finding goes wherever a built-in one goes.
+mkdir "$dir/desk"
+cp -r "$fixtures/manifests" "$dir/desk/"
+{ cat "$config"; printf '%s\n' '' '[[rule]]' 'id = "terrain-clash"' 'severity = "error"' \
+    'message = "terrain.dll <b>clashes</b> & crashes"' '[rule.if]' "file = 'Modules\\terrain.dll'" \
+    '[rule.unless]' "windows = '5.*'"; } >"$dir/desk/rules.toml"
+rules=$dir/desk/rules.toml
+grep -v 'terrain.dll' "$reports/clean.txt" >"$dir/without_terrain.txt"
+exits "a report a support rule fits" 0 --config "$rules" "$reports/clean.txt"
+check "the text output shows its finding and evidence" \
+    bash -c "grep -qxF 'ERROR    terrain-clash: terrain.dll <b>clashes</b> & crashes' '$dir/out' &&
+             grep -qxF '         line 42: file: Modules\\terrain.dll 47afa88cfb198f52733fa3d1f43d7f04' '$dir/out'"
+exits "as JSON" 0 --config "$rules" --json "$reports/clean.txt"
+check "the JSON finding has its evidence line" \
+    grep -qF '{"evidence":[{"line":42,"text":"file: Modules\\terrain.dll 47afa88cfb198f52733fa3d1f43d7f04"}],"message":"terrain.dll <b>clashes</b> & crashes","rule":"terrain-clash","severity":"error"}' "$dir/out"
+exits "as a page" 0 --config "$rules" --html "$dir/rule.html" "$reports/clean.txt"
+check "the page shows its message escaped" \
+    bash -c "grep -qF 'terrain-clash</code><p>terrain.dll &lt;b&gt;clashes&lt;/b&gt; &amp; crashes</p>' '$dir/rule.html' &&
+             ! grep -qF '<b>clashes' '$dir/rule.html'"
+exits "in the summary" 0 --config "$rules" --summary "$reports/clean.txt"
+check "its row counts it as the first error" grep -qP '\t1\t0\tterrain-clash$' "$dir/out"
+exits "in an overview" 0 --config "$rules" --overview "$dir/rule-week" "$reports/clean.txt" "$dir/without_terrain.txt"
+check "the overview's chart has its bar, of one report" grep -qF '<title>terrain-clash: 1</title>' "$dir/rule-week/index.html"
+exits "in a diff" 0 --config "$rules" diff "$reports/clean.txt" "$dir/without_terrain.txt"
+check "diff says it is fixed" bash -c "grep -q '^Findings: 1 fixed, 0 new, 0 still there$' '$dir/out' &&
+                                       grep -q 'terrain-clash' '$dir/out'"
+printf '%s\n' '[addon]' '[[rule]]' 'id = "x"' 'severity = "error"' 'message = "m"' '[rule.if]' \
+    "fiel = 'Modules\\x.dll'" >"$dir/bad_rule.toml"
+exits "a rule file with an unknown condition" 2 --config "$dir/bad_rule.toml" "$reports/clean.txt"
+check "the error names the file, the line and the rule" \
+    grep -qF "$dir/bad_rule.toml:7: rule \"x\": unknown key \"fiel\"" "$dir/err"
+
 mkdir -p "$dir/addon/Gauges"
 printf 'abc' >"$dir/addon/Gauges/a.bin"
 exits "manifest of a folder" 0 manifest "$dir/addon"

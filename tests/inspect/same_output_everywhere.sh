@@ -97,6 +97,25 @@ check "the page is HTML, ends as one, and holds the findings" \
 check "--html prints the text output as well" \
     cmp -s "$dir/out" "$fixtures/cli/faults_everywhere.text"
 exits_with() { "${inspect[@]}" "${@:2}" >"$dir/out" 2>"$dir/err"; [ $? -eq "$1" ]; }
+
+# Support rules read from a config in a folder named outside ASCII, with
+# a pattern outside ASCII: the same findings everywhere.
+{ cat ravelo-inspect.toml; printf '%s\n' '' '[[rule]]' 'id = "terrain-clash"' 'severity = "error"' \
+    'message = "Terrain für Müller"' '[rule.if]' "file = 'MODULES\\Terrain.dll'" "release = '1.?'" \
+    '[[rule]]' 'id = "umlaut"' 'severity = "info"' 'message = "m"' '[rule.if]' "file = 'Vok\\*\\F*ÜEL.BMP'"; } \
+    >"Einstellungen für Jürgen/rules.toml"
+check "a support rule of a config outside ASCII fires" \
+    runs --config "Einstellungen für Jürgen/rules.toml" clean.txt
+check "with its message and evidence" \
+    bash -c "grep -qxF 'ERROR    terrain-clash: Terrain für Müller' '$dir/out' &&
+             grep -qxF '         line 42: file: Modules\\terrain.dll 47afa88cfb198f52733fa3d1f43d7f04' '$dir/out'"
+sed 's/fuel\.bmp/f\xfcel.bmp/' clean.txt >umlaut.txt
+check "a pattern outside ASCII fits a name of another case" \
+    runs --config "Einstellungen für Jürgen/rules.toml" umlaut.txt
+check "so its rule fires" output_has 'INFO     umlaut: m'
+printf '[addon]\n[[rule]]\nid = "x"\n' >"Einstellungen für Jürgen/bad.toml"
+check "a refused rule is a usage error" exits_with 2 --config "Einstellungen für Jürgen/bad.toml" clean.txt
+check "naming the file and line" grep -qF 'bad.toml:2: rule "x": no severity' "$dir/err"
 check "--open without --html is a usage error" exits_with 2 --open clean.txt
 
 all_checks_passed
