@@ -7,6 +7,7 @@
 #include "inspect_main.h"
 #include "output/outputs.h"
 #include "output/overview.h"
+#include "platform/desktop.h"
 #include "report/file_names.h"
 
 #include <ravelo_version.h>
