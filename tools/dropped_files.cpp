@@ -1,0 +1,92 @@
+#include "dropped_files.h"
+
+#include "../platform/desktop.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::size_t max_problems_listed = 10;
+
+bool same_extension(const fs::path& name, const std::string& extension)
+{
+    const std::string own = name.extension().u8string();
+    if (own.size() != extension.size())
+        return false;
+    for (std::size_t i = 0; i < own.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(own[i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string file_beside(const std::string& input, const std::string& extension)
+{
+    fs::path name = fs::u8path(input);
+    if (same_extension(name, extension))
+        return input + extension;
+    return name.replace_extension(fs::u8path(extension)).u8string();
+}
+
+std::string short_name(const std::string& input)
+{
+    const std::string name = fs::u8path(input).filename().u8string();
+    return name.empty() ? input : name;
+}
+
+bool write_beside(const std::string& file, const std::string& bytes, std::string& problem)
+{
+    std::ofstream out(fs::u8path(file), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out)
+        return true;
+    problem = "Cannot write " + file + ": the folder may be read-only, or the disk full. " +
+              "Copy the report into a folder you can write to, such as Documents, and drop " +
+              "it there again.";
+    return false;
+}
+
+std::string dropped_message(const DroppedOutcome& outcome, const std::string& note)
+{
+    std::string message;
+    for (std::size_t i = 0; i < outcome.problems.size() && i < max_problems_listed; ++i)
+        message += (message.empty() ? "" : "\n") + outcome.problems[i];
+    if (outcome.problems.size() > max_problems_listed)
+        message += "\n(and " + std::to_string(outcome.problems.size() - max_problems_listed) +
+                   " more)";
+    if (!note.empty())
+        message += (message.empty() ? "" : "\n\n") + note;
+    if (outcome.opened.size() > max_opened)
+        message += (message.empty() ? "" : "\n\n") + std::to_string(outcome.opened.size()) +
+                   " files written, each beside its report: open them from there.";
+    return message;
+}
+
+int finish_drop(const std::string& title, const DroppedOutcome& outcome, const std::string& note)
+{
+    const std::string message = dropped_message(outcome, note);
+    MessageKind kind = MessageKind::information;
+    if (!outcome.problems.empty())
+        kind = MessageKind::error;
+    else if (!note.empty())
+        kind = MessageKind::warning;
+    if (!message.empty())
+        show_message(title, kind, message);
+    bool opened_all = true;
+    if (outcome.opened.size() <= max_opened)
+        for (const std::string& file : outcome.opened) {
+            std::string error;
+            if (!open_with_default_program(file, error)) {
+                show_message(title, MessageKind::error, error);
+                opened_all = false;
+            }
+        }
+    return outcome.problems.empty() && opened_all ? 0 : 1;
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// What the support tools do with files dropped on them in Explorer: write
+// their output beside each report and open it. Names are UTF-8.
+
+// What a drop gave: files to open, in order, and what to tell about the
+// rest, a sentence each.
+struct DroppedOutcome {
+    std::vector<std::string> opened;
+    std::vector<std::string> problems;
+};
+
+// NAME.EXTENSION beside input (extension with its dot): its own extension
+// replaced, or, when it has that extension already, added to it, so that
+// the input is never written over.
+std::string file_beside(const std::string& input, const std::string& extension);
+
+// The input's file name without its folder, for messages.
+std::string short_name(const std::string& input);
+
+// Writes bytes to the file. False, with a sentence for support staff in
+// problem, when that fails (a read-only folder, a full disk).
+bool write_beside(const std::string& file, const std::string& bytes, std::string& problem);
+
+// At most this many files are opened at once; beyond it they are only
+// written, and the message says where.
+const std::size_t max_opened = 10;
+
+// The message a drop ends with: the problems (at most ten, then how many
+// more), then note, then, when more files were written than are opened,
+// where they are. Empty when there is nothing to tell.
+std::string dropped_message(const DroppedOutcome& outcome, const std::string& note);
+
+// Shows dropped_message in one message box, named title, then opens the
+// files. Returns the exit code: 0 when there was no problem, else 1.
+int finish_drop(const std::string& title, const DroppedOutcome& outcome, const std::string& note);
