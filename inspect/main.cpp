@@ -252,6 +252,8 @@ int diff_reports_of(const Options& options)
 
 int inspect_main(int argc, char** argv)
 {
+    if (started_from_explorer())
+        return inspect_dropped_main(std::vector<std::string>(argv + 1, argv + argc));
     CLI::App app{"Reads Ravelo reports and says what is wrong with the customer's "
                  "installation, and why.",
                  "ravelo-inspect"};
