@@ -10,6 +10,7 @@
 #include "output/overview.h"
 #include "platform/desktop.h"
 #include "report/file_names.h"
+#include "tools/dropped_files.h"
 
 #include <ravelo_version.h>
 
@@ -252,8 +253,9 @@ int diff_reports_of(const Options& options)
 
 int inspect_main(int argc, char** argv)
 {
-    if (started_from_explorer())
-        return inspect_dropped_main(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (started_from_explorer() && dropped_arguments(arguments))
+        return inspect_dropped_main(arguments);
     CLI::App app{"Reads Ravelo reports and says what is wrong with the customer's "
                  "installation, and why.",
                  "ravelo-inspect"};

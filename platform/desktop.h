@@ -7,8 +7,9 @@
 // soon as they end, so what they say must come some other way. File names
 // are UTF-8.
 
-// True when no other process shares the program's console: Windows made it
-// for this program alone. False when started from a console, and on Linux.
+// True when no other process shares the program's console (Windows made it
+// for this program alone) and the program's output goes there. False when
+// started from a console or with its output redirected, and on Linux.
 bool started_from_explorer();
 
 enum class MessageKind { information, warning, error };

@@ -5,6 +5,28 @@
 
 namespace {
 
+TEST(DroppedFiles, ACommandLineWithAnOptionIsNoDrop)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        bool dropped;
+    };
+    const Case cases[] = {
+        {"a double-click", {}, true},
+        {"reports and a folder", {"C:\\Mail\\Ravelo_Report.dat", "\\\\server\\week 12"}, true},
+        {"a name with a dash inside", {"C:\\x\\a-b.dat"}, true},
+        {"an option first", {"--summary", "C:\\r.dat"}, false},
+        {"an option last", {"C:\\r.dat", "-j2"}, false},
+        {"a lone dash", {"-"}, false},
+        {"an empty argument", {"C:\\r.dat", ""}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(dropped_arguments(c.arguments), c.dropped);
+    }
+}
+
 TEST(DroppedFiles, TheOutputGoesBesideTheInputAndNeverOverIt)
 {
     struct Case {

@@ -26,6 +26,14 @@ bool same_extension(const fs::path& name, const std::string& extension)
 
 } // namespace
 
+bool dropped_arguments(const std::vector<std::string>& arguments)
+{
+    for (const std::string& argument : arguments)
+        if (argument.empty() || argument[0] == '-')
+            return false;
+    return true;
+}
+
 std::string file_beside(const std::string& input, const std::string& extension)
 {
     fs::path name = fs::u8path(input);

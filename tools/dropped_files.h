@@ -13,6 +13,11 @@ struct DroppedOutcome {
     std::vector<std::string> problems;
 };
 
+// True when every argument can be a file or folder dropped in Explorer,
+// which passes their full names and never an option: a command line with
+// one was typed, or written in a script.
+bool dropped_arguments(const std::vector<std::string>& arguments);
+
 // NAME.EXTENSION beside input (extension with its dot): its own extension
 // replaced, or, when it has that extension already, added to it, so that
 // the input is never written over.

@@ -29,8 +29,9 @@ int decode_dropped_reports(const std::vector<std::string>& reports)
 
 int decode_main(int argc, char** argv)
 {
-    if (started_from_explorer())
-        return decode_dropped_reports(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (started_from_explorer() && dropped_arguments(arguments))
+        return decode_dropped_reports(arguments);
     CLI::App app("Turns a Ravelo report (Ravelo_Report.dat) back into its plain text.", "ravelo-decode");
     app.set_version_flag("--version", std::string("ravelo-decode ") + RAVELO_VERSION);
     // On Windows CLI11 would take a path such as /tmp/report.dat for an option.

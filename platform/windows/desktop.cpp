@@ -45,8 +45,12 @@ bool logged(const std::wstring& title, MessageKind kind, const std::wstring& tex
 
 bool started_from_explorer()
 {
+    // A console of its own is not enough: Windows makes one too for a
+    // program that a script or a scheduler without a console starts, and
+    // those read its output through a file or a pipe.
     DWORD processes[2];
-    return GetConsoleProcessList(processes, 2) == 1;
+    return GetConsoleProcessList(processes, 2) == 1 &&
+           GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_CHAR;
 }
 
 void show_message(const std::string& title, MessageKind kind, const std::string& text)

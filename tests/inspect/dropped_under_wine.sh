@@ -108,6 +108,26 @@ taskset -c 0 timeout 120 wine "$tools/ravelo-inspect.exe" "$(windows_path "$dir/
 check "from a console, as before: the text output, first the configuration" \
     grep -qxF "Config    $(windows_path "$tools")\\ravelo-inspect.toml (beside the program)" out
 
+# From a terminal Wine gives the program a console of its own, as Explorer
+# does (so does Windows when a script or a scheduler without a console
+# starts it): output redirected, or an option, is a command line all the same.
+in_terminal() { # row name, command line run in a terminal, in folder a
+    rm -f messages.log
+    (cd a && timeout 300 script -qec "taskset -c 0 $2" /dev/null </dev/null >/dev/null 2>&1)
+    code=$? row=$1
+}
+in_terminal "from a terminal, output to a file" \
+    "wine '$tools/ravelo-inspect.exe' --summary Ravelo_Report.dat >'$dir/out' 2>'$dir/err'"
+check "$row: the summary, no overview, no message box" bash -c \
+    "[ $code -eq 0 ] && head -n1 out | grep -q '^file' && [ ! -e a/--summary-overview ] && [ ! -e messages.log ]"
+in_terminal "from a terminal, output to a pipe" \
+    "wine '$tools/ravelo-decode.exe' Ravelo_Report.dat 2>'$dir/err' | cat >'$dir/out'"
+check "$row: the refusal on standard error, no message box" bash -c \
+    "[ ! -s out ] && grep -q 'is not a Ravelo report' err && [ ! -e messages.log ]"
+in_terminal "from a terminal, an option" "wine '$tools/ravelo-inspect.exe' --frobnicate 2>'$dir/err'"
+check "$row: a usage error, no message box" bash -c \
+    "[ $code -eq 2 ] && grep -q 'frobnicate' err && [ ! -e messages.log ]"
+
 cp "$sealed" "a/Bericht Ωmega.dat"
 drop "ravelo-decode, a report named outside ASCII" 0 "$tools/ravelo-decode.exe" "$dir/a/Bericht Ωmega.dat"
 opened "$dir/a/Bericht Ωmega.txt" && silent
