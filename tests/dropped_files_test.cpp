@@ -1,7 +1,12 @@
 // What the support tools do with files dropped on them in Explorer.
+#include "tools/decode_dropped.h"
 #include "tools/dropped_files.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 
 namespace {
 
@@ -72,6 +77,60 @@ TEST(DroppedFiles, OneMessageSaysTenProblemsAtMostThenTheNoteThenWhatWasNotOpene
         for (std::size_t i = 1; i <= c.problems; ++i)
             outcome.problems.push_back("p" + std::to_string(i));
         EXPECT_EQ(dropped_message(outcome, c.note), c.expected);
+    }
+}
+
+TEST(DroppedFiles, DecodeWritesEachTextBesideItsReportOverNoFileOfTheUsers)
+{
+    const std::string sealed = read_file_bytes(RAVELO_GOLDEN_DIR "/report_with_crlf.dat");
+    const std::string text = read_file_bytes(RAVELO_GOLDEN_DIR "/report_with_crlf.txt");
+    const std::string other_text = text + "another report's end\n";
+    struct Case {
+        const char* name;
+        std::map<std::string, std::string> files;  // planted, by name
+        std::vector<std::string> opened;            // by name, each holding text
+        std::size_t problems;
+    };
+    const Case cases[] = {
+        {"nothing beside it", {{"R.dat", sealed}}, {"R.txt"}, 0},
+        {"a text of the user's: kept, the next name",
+         {{"R.dat", sealed}, {"R.txt", "my notes"}, {"R (2).txt", "more notes"}},
+         {"R (3).txt"}, 0},
+        {"an earlier text of a report: written anew", {{"R.dat", sealed}, {"R.txt", other_text}},
+         {"R.txt"}, 0},
+        {"under the next name, only its own earlier text is written anew",
+         {{"R.dat", sealed}, {"R.txt", "my notes"}, {"R (2).txt", other_text}}, {"R (3).txt"}, 0},
+        {"a folder named like the text: the next name", {{"R.dat", sealed}, {"R.txt/x", ""}},
+         {"R (2).txt"}, 0},
+        {"a sealed report named like the text of another", {{"R.dat", sealed}, {"R.txt", sealed}},
+         {"R (2).txt", "R.txt.txt"}, 0},
+        {"no report: no text", {{"R.dat", std::string(64, 'x')}}, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDirectory scratch;
+        std::vector<std::string> reports, opened;
+        for (const auto& [name, bytes] : c.files) {
+            std::filesystem::create_directories((scratch.path() / name).parent_path());
+            write_file_bytes(scratch.path() / name, bytes);
+            if (name.find('/') == std::string::npos && bytes == sealed)
+                reports.push_back(scratch.file(name));
+        }
+        if (reports.empty())
+            reports.push_back(scratch.file("R.dat"));
+        for (const std::string& name : c.opened)
+            opened.push_back(scratch.file(name));
+
+        const DroppedOutcome outcome = decode_dropped(reports);
+
+        EXPECT_EQ(outcome.opened, opened);
+        for (const std::string& file : outcome.opened)
+            EXPECT_EQ(read_file_bytes(file), text) << file;
+        EXPECT_EQ(outcome.problems.size(), c.problems);
+        for (const auto& [name, bytes] : c.files)
+            if (std::find(c.opened.begin(), c.opened.end(), name) == c.opened.end()) {
+                EXPECT_EQ(read_file_bytes(scratch.path() / name), bytes) << name;
+            }
     }
 }
 

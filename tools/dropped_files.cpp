@@ -42,6 +42,31 @@ std::string file_beside(const std::string& input, const std::string& extension)
     return name.replace_extension(fs::u8path(extension)).u8string();
 }
 
+std::string usable_name(const std::string& name, const std::string& extension,
+                        const std::function<bool(const std::string&)>& reusable)
+{
+    const std::string stem = name.substr(0, name.size() - extension.size());
+    for (int number = 1; number < 100; ++number) {
+        const std::string candidate =
+            number == 1 ? name : stem + " (" + std::to_string(number) + ")" + extension;
+        std::error_code failure;
+        // A link is taken, not followed: writing through it would land elsewhere.
+        const fs::file_status status = fs::symlink_status(fs::u8path(candidate), failure);
+        if (status.type() == fs::file_type::not_found || reusable(candidate))
+            return candidate;
+    }
+    return std::string();
+}
+
+std::string file_head(const std::string& file, std::size_t size)
+{
+    std::ifstream in(fs::u8path(file), std::ios::binary);
+    std::string head(size, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(size));
+    head.resize(in.bad() ? 0 : static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
 std::string short_name(const std::string& input)
 {
     const std::string name = fs::u8path(input).filename().u8string();

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,18 @@ bool dropped_arguments(const std::vector<std::string>& arguments);
 // replaced, or, when it has that extension already, added to it, so that
 // the input is never written over.
 std::string file_beside(const std::string& input, const std::string& extension);
+
+// The first of name and its numbered forms, NAME (2)EXTENSION to
+// NAME (99)EXTENSION (name being NAME followed by extension, which may be
+// empty), that is free or that reusable accepts: an earlier output of the
+// tool's own, to be written anew. So a file the user made is never written
+// over. "" when none is.
+std::string usable_name(const std::string& name, const std::string& extension,
+                        const std::function<bool(const std::string&)>& reusable);
+
+// The first bytes of a file, at most size of them; "" when it cannot be
+// read.
+std::string file_head(const std::string& file, std::size_t size);
 
 // The input's file name without its folder, for messages.
 std::string short_name(const std::string& input);

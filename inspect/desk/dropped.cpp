@@ -67,17 +67,40 @@ void write_one_page(const std::string& report, const Config& config, DroppedOutc
                                    " Its page shows what could be read.");
     std::ostringstream page;
     write_html(inspection, page);
+    const std::string head = page_head(report);
+    const std::string page_file =
+        usable_name(file_beside(report, ".html"), ".html",
+                    [&](const std::string& file) { return file_head(file, head.size()) == head; });
     std::string problem;
-    const std::string page_file = file_beside(report, ".html");
-    if (write_beside(page_file, page.str(), problem))
+    if (page_file.empty())
+        outcome.problems.push_back("Cannot write the page of " + short_name(report) +
+                                   ": every name for it beside the report is another file's.");
+    else if (write_beside(page_file, page.str(), problem))
         outcome.opened.push_back(page_file);
     else
         outcome.problems.push_back(problem);
 }
 
+// An overview written earlier, or an empty folder.
+bool reusable_overview(const std::string& folder)
+{
+    const fs::path path = path_from_utf8(folder);
+    std::error_code failure;
+    if (!fs::is_directory(path, failure))
+        return false;
+    const std::string head = overview_head;
+    return fs::is_empty(path, failure) ||
+           file_head(utf8_from_path(path / "index.html"), head.size()) == head;
+}
+
 void write_overview_beside(const std::vector<std::string>& reports, const std::string& folder,
                            const Config& config, unsigned jobs, DroppedOutcome& outcome)
 {
+    if (folder.empty()) {
+        outcome.problems.push_back("Cannot write the overview: every name for it beside the "
+                                   "first report is another file's.");
+        return;
+    }
     std::ostringstream failures;
     std::size_t failed = 0;
     std::string error;
@@ -109,7 +132,8 @@ std::string overview_folder_beside(const std::string& first_input)
                                                                         : first.stem());
     if (name.empty())
         name = "Ravelo";
-    return utf8_from_path(first.parent_path() / path_from_utf8(name + "-overview"));
+    return usable_name(utf8_from_path(first.parent_path() / path_from_utf8(name + "-overview")),
+                       "", reusable_overview);
 }
 
 DroppedOutcome inspect_dropped(const std::vector<std::string>& inputs, const Config& config,

@@ -26,6 +26,10 @@ void write_json(const Inspection& inspection, std::ostream& out);
 // One self-contained HTML page.
 void write_html(const Inspection& inspection, std::ostream& out);
 
+// The page's first bytes, up to its title, which names the source: how an
+// earlier page of that report is told from another file.
+std::string page_head(const std::string& source);
+
 // One row per report: tab-separated, or a JSON object on one line.
 void write_summary_header(std::ostream& out);
 void write_summary_row(const Inspection& inspection, std::ostream& out);

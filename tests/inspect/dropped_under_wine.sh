@@ -104,6 +104,14 @@ if $read_only; then
     told error "Cannot write $(windows_path "$dir/d/R.html")" "Copy the report into a folder you can write to"
 fi
 
+mkdir e && cp "$clean" e/R.dat && cp "$sealed" e/R.sealed && printf 'my notes\n' | tee e/R.html >e/R.txt
+drop "a page of the user's own beside the report" 0 "$tools/ravelo-inspect.exe" "$dir/e/R.dat"
+opened "$dir/e/R (2).html" && silent
+check "$row: the user's page kept" grep -qx 'my notes' e/R.html
+drop "ravelo-decode, a text of the user's own beside the report" 0 "$tools/ravelo-decode.exe" "$dir/e/R.sealed"
+opened "$dir/e/R (2).txt" && silent
+check "$row: the user's text kept" grep -qx 'my notes' e/R.txt
+
 taskset -c 0 timeout 120 wine "$tools/ravelo-inspect.exe" "$(windows_path "$dir/a/Ravelo_Report.dat")" </dev/null >out 2>&1
 check "from a console, as before: the text output, first the configuration" \
     grep -qxF "Config    $(windows_path "$tools")\\ravelo-inspect.toml (beside the program)" out

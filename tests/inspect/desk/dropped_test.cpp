@@ -21,7 +21,9 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
         std::vector<std::string> opened;            // by name
         std::vector<std::string> problems;          // a part of each, in order
         std::size_t overview_files;                 // in the folder of the page opened
+        bool dropped_before = false;                // the same drop once already
     };
+    const std::string long_name(251, 'n');  // its page's name is one too long
     std::map<std::string, std::string> fifty;
     std::vector<std::string> fifty_names;
     for (int i = 100; i < 150; ++i) {
@@ -37,7 +39,14 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
          {"photo.dat: line 1: no Ravelo report"}, 0},
         {"not a whole number of blocks: no page", {{"odd.dat", "1234567"}}, {"odd.dat"}, {},
          {"odd.dat: cannot be inspected: not a Ravelo report"}, 0},
-        {"a page that cannot be written", {{"R.dat", clean}, {"R.html/x", ""}}, {"R.dat"}, {},
+        {"a folder named like the page: the next name", {{"R.dat", clean}, {"R.html/x", ""}},
+         {"R.dat"}, {"R (2).html"}, {}, 0},
+        {"a page of the user's own: kept, the next name",
+         {{"R.dat", clean}, {"R.html", "<p>my notes</p>"}, {"R (2).html", "<p>more</p>"}},
+         {"R.dat"}, {"R (3).html"}, {}, 0},
+        {"dropped again: the page written anew, not beside it", {{"R.dat", clean}}, {"R.dat"},
+         {"R.html"}, {}, 0, true},
+        {"a page that cannot be written", {{long_name + ".dat", clean}}, {long_name + ".dat"}, {},
          {"Cannot write "}, 0},
         {"a folder: the overview of the reports in it, no other file",
          {{"week.12/x.dat", clean}, {"week.12/y.DAT", clean}, {"week.12/x.html", "<p>"},
@@ -47,9 +56,16 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
          {"one-overview/index.html"}, {}, 2},
         {"a folder without reports", {{"empty/notes.txt", clean}}, {"empty"}, {},
          {"holds no report"}, 0},
-        {"an overview that cannot be made",
-         {{"a.dat", clean}, {"b.dat", clean}, {"a-overview", "a file"}}, {"a.dat", "b.dat"}, {},
-         {"Cannot write the overview"}, 0},
+        {"a file named like the overview: the next name",
+         {{"a.dat", clean}, {"b.dat", clean}, {"a-overview", "a file"}}, {"a.dat", "b.dat"},
+         {"a-overview (2)/index.html"}, {}, 3},
+        {"a folder of the user's named like the overview: kept, the next name",
+         {{"a.dat", clean}, {"b.dat", clean}, {"a-overview/index.html", "<p>mine</p>"}},
+         {"a.dat", "b.dat"}, {"a-overview (2)/index.html"}, {}, 3},
+        {"dropped again: the overview written anew", {{"a.dat", clean}, {"b.dat", clean}},
+         {"a.dat", "b.dat"}, {"a-overview/index.html"}, {}, 3, true},
+        {"an overview that cannot be made", {{long_name + ".dat", clean}, {"b.dat", clean}},
+         {long_name + ".dat", "b.dat"}, {}, {"Cannot write the overview"}, 0},
         {"fifty reports, one of them none", fifty, fifty_names, {"r100-overview/index.html"},
          {"r120.dat: line 1: no Ravelo report"}, 51},
     };
@@ -66,6 +82,8 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
         for (const std::string& page : c.opened)
             opened.push_back(scratch.file(page));
 
+        if (c.dropped_before)
+            inspect_dropped(inputs, fixture_config(), 2);
         const DroppedOutcome outcome = inspect_dropped(inputs, fixture_config(), 2);
 
         EXPECT_EQ(outcome.opened, opened);
