@@ -55,10 +55,18 @@ std::string damage_problem(const Inspection& inspection)
                      "it again, unchanged.";
 }
 
+// Nothing in it was read as a report (no section banner, or larger than any
+// report): a page would show nothing but that.
+bool no_report_read(const Inspection& inspection)
+{
+    const std::vector<Damage>& damage = inspection.report.damage;
+    return !damage.empty() && damage.front().what.rfind("no Ravelo report", 0) == 0;
+}
+
 void write_one_page(const std::string& report, const Config& config, DroppedOutcome& outcome)
 {
     const Inspection inspection = inspect_file(report, config);
-    if (!inspection.error.empty()) {
+    if (!inspection.error.empty() || no_report_read(inspection)) {
         outcome.problems.push_back(damage_problem(inspection));
         return;
     }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -35,8 +36,10 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
          {"Ravelo_Report.html"}, {}, 0},
         {"a damaged report: its page, and why", {{"cut.dat", fixture_report("cut_short.txt")}},
          {"cut.dat"}, {"cut.html"}, {"cut.dat: line "}, 0},
-        {"no report at all", {{"photo.dat", no_report}}, {"photo.dat"}, {"photo.html"},
+        {"no report at all: no page", {{"photo.dat", no_report}}, {"photo.dat"}, {},
          {"photo.dat: line 1: no Ravelo report"}, 0},
+        {"an empty file: no page", {{"empty.dat", ""}}, {"empty.dat"}, {},
+         {"empty.dat: line 1: no Ravelo report"}, 0},
         {"not a whole number of blocks: no page", {{"odd.dat", "1234567"}}, {"odd.dat"}, {},
          {"odd.dat: cannot be inspected: not a Ravelo report"}, 0},
         {"a folder named like the page: the next name", {{"R.dat", clean}, {"R.html/x", ""}},
@@ -95,6 +98,14 @@ TEST(Dropped, EachDropGivesItsPagesBesideTheReportsOrSaysWhyNot)
                 << outcome.problems[i];
         for (const auto& [name, bytes] : c.files)
             EXPECT_EQ(read_file_bytes(scratch.path() / name), bytes) << name;
+        std::set<std::string> beside, expected_beside;  // nothing written but what is opened
+        for (const auto& entry : fs::directory_iterator(scratch.path()))
+            beside.insert(entry.path().filename().string());
+        for (const auto& [name, bytes] : c.files)
+            expected_beside.insert(name.substr(0, name.find('/')));
+        for (const std::string& page : c.opened)
+            expected_beside.insert(page.substr(0, page.find('/')));
+        EXPECT_EQ(beside, expected_beside);
         if (c.overview_files) {
             const fs::path folder = fs::path(opened.front()).parent_path();
             EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
