@@ -22,8 +22,10 @@ ConfigChoice choose_config(const std::string& given, const std::string& program_
             utf8_from_path(path_from_utf8(folder) / std::filesystem::path(config_file_name));
         choice.looked_for.emplace_back(file, origin);
         std::error_code failure;
+        // Anything by that name is taken, so that one that cannot be read
+        // is an error rather than passed over.
         if (choice.origin == ConfigOrigin::none &&
-            std::filesystem::is_regular_file(path_from_utf8(file), failure)) {
+            std::filesystem::exists(path_from_utf8(file), failure)) {
             choice.origin = origin;
             choice.file = file;
         }

@@ -15,8 +15,9 @@ struct ConfigChoice {
 };
 
 // The given file when there is one (read whether it exists or not, so that
-// a wrong --config is an error); else the first config_file_name that is a
-// file in program_folder, then in user_folder. An empty folder is unknown
+// a wrong --config is an error); else the first config_file_name that is
+// there (a file, or anything else, which then cannot be read) in
+// program_folder, then in user_folder. An empty folder is unknown
 // and skipped.
 ConfigChoice choose_config(const std::string& given, const std::string& program_folder,
                            const std::string& user_folder);

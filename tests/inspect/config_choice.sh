@@ -54,6 +54,7 @@ rows=(
           looked for $beside_shown (beside the program)
           and $own_shown (your own)||0"
     "a broken one beside the program is an error, not passed over||broken|yes|||2"
+    "a folder in its place beside the program is an error, not passed over||folder|yes|||2"
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r -d '' name given beside own_there lines release code <<<"$row"
@@ -61,12 +62,14 @@ for row in "${rows[@]}"; do
     rm -rf "$tools/ravelo-inspect.toml" "$tools/manifests" "$own"
     [ "$beside" = yes ] && plant "$tools" beside
     [ "$beside" = broken ] && printf '[addon]\nsimconnect = "x"\n' >"$tools/ravelo-inspect.toml"
+    [ "$beside" = folder ] && mkdir "$tools/ravelo-inspect.toml"
     [ "$own_there" = yes ] && plant "$own" own
     args=(${given:+--config "$given"})
     "${inspect[@]}" "${args[@]}" clean.txt >out 2>err
     check "$name: exit $code" [ $? -eq "$code" ]
     if [ "$code" -eq 2 ]; then
-        check "$name: the error names the file" grep -qF "$beside_shown: [addon] simconnect" err
+        why="[addon] simconnect" && [ "$beside" = folder ] && why="cannot read the file"
+        check "$name: the error names the file and why" grep -qF "$beside_shown: $why" err
         continue
     fi
     check "$name: the text output's first lines" \
