@@ -50,9 +50,11 @@ std::string usable_name(const std::string& name, const std::string& extension,
         const std::string candidate =
             number == 1 ? name : stem + " (" + std::to_string(number) + ")" + extension;
         std::error_code failure;
-        // A link is taken, not followed: writing through it would land elsewhere.
+        // A link is taken, not followed: writing through it would land
+        // elsewhere. A name that cannot be looked at (too long) is left to
+        // fail when written, which says why.
         const fs::file_status status = fs::symlink_status(fs::u8path(candidate), failure);
-        if (status.type() == fs::file_type::not_found || reusable(candidate))
+        if (failure || status.type() == fs::file_type::not_found || reusable(candidate))
             return candidate;
     }
     return std::string();
@@ -80,10 +82,26 @@ bool write_beside(const std::string& file, const std::string& bytes, std::string
     out.close();
     if (out)
         return true;
-    problem = "Cannot write " + file + ": the folder may be read-only, or the disk full. " +
-              "Copy the report into a folder you can write to, such as Documents, and drop " +
-              "it there again.";
+    problem = write_problem(file);
     return false;
+}
+
+bool name_too_long(const std::string& file)
+{
+    const fs::path path = fs::u8path(file);
+    return path.u16string().size() > longest_path || path.filename().u16string().size() > 255;
+}
+
+std::string write_problem(const std::string& file)
+{
+    if (name_too_long(file))
+        return "Cannot write " + file + ": its name is too long for Windows (" +
+               std::to_string(longest_path) + " characters at most, with its folders). Save " +
+               "the report under a short name in a folder such as Documents, and drop it " +
+               "there again.";
+    return "Cannot write " + file + ": the folder may be read-only, or the disk full. Copy " +
+           "the report into a folder you can write to, such as Documents, and drop it there " +
+           "again.";
 }
 
 std::string dropped_message(const DroppedOutcome& outcome, const std::string& note)

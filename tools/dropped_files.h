@@ -39,9 +39,21 @@ std::string file_head(const std::string& file, std::size_t size);
 // The input's file name without its folder, for messages.
 std::string short_name(const std::string& input);
 
-// Writes bytes to the file. False, with a sentence for support staff in
-// problem, when that fails (a read-only folder, a full disk).
+// Writes bytes to the file. False, with write_problem's sentence in
+// problem, when that fails.
 bool write_beside(const std::string& file, const std::string& bytes, std::string& problem);
+
+// Windows's MAX_PATH less its terminating null: programs that do not
+// declare themselves long-path aware open no longer name.
+const std::size_t longest_path = 259;
+
+// Longer than Windows takes: the whole name past longest_path characters
+// (UTF-16 units), or its last part past 255.
+bool name_too_long(const std::string& file);
+
+// Why the file beside a report could not be written, and what to do, for
+// support staff: its name too long, else a read-only folder or a full disk.
+std::string write_problem(const std::string& file);
 
 // At most this many files are opened at once; beyond it they are only
 // written, and the message says where.

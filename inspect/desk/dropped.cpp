@@ -101,6 +101,15 @@ bool reusable_overview(const std::string& folder)
            file_head(utf8_from_path(path / "index.html"), head.size()) == head;
 }
 
+bool overview_names_too_long(const std::string& folder, const std::vector<std::string>& reports)
+{
+    const fs::path path = path_from_utf8(folder);
+    bool too_long = name_too_long(folder) || name_too_long(utf8_from_path(path / "index.html"));
+    for (std::size_t i = 0; i < reports.size() && !too_long; ++i)
+        too_long = name_too_long(utf8_from_path(path / page_name(i, reports[i])));
+    return too_long;
+}
+
 void write_overview_beside(const std::vector<std::string>& reports, const std::string& folder,
                            const Config& config, unsigned jobs, DroppedOutcome& outcome)
 {
@@ -124,6 +133,12 @@ void write_overview_beside(const std::vector<std::string>& reports, const std::s
         outcome.problems.push_back(line);
     if (written)
         outcome.opened.push_back(utf8_from_path(path_from_utf8(folder) / "index.html"));
+    else if (overview_names_too_long(folder, reports))
+        outcome.problems.push_back("Cannot write the overview: its name is too long for "
+                                   "Windows (" + std::to_string(longest_path) +
+                                   " characters at most for a page's, with its folders). Copy "
+                                   "the reports into a folder with a short name, such as "
+                                   "Documents, and drop them there again.");
     else
         outcome.problems.push_back("Cannot write the overview: " + error +
                                    ". Copy the reports into a folder you can write to, such "

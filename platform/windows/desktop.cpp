@@ -67,12 +67,20 @@ bool open_with_default_program(const std::string& name, std::string& error)
 {
     // ShellExecuteW reports success with a value above 32, an old
     // convention kept for compatibility.
-    const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide_from_utf8(name).c_str(),
-                                           nullptr, nullptr, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(result) <= 32) {
+    const std::wstring wide_name = wide_from_utf8(name);
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, L"open", wide_name.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(result) > 32)
+        return true;
+    // The shell opens no name of MAX_PATH characters or more, and says only
+    // that it found no file.
+    if (wide_name.size() >= MAX_PATH)
+        error = "cannot open " + name + ": its name is too long for Windows (" +
+                std::to_string(MAX_PATH - 1) + " characters at most, with its folders). " +
+                "Move the reports into a folder with a short name, such as Documents, and " +
+                "drop them there again.";
+    else
         error = "no program opens " + name + " (ShellExecute error " +
                 std::to_string(reinterpret_cast<INT_PTR>(result)) + ")";
-        return false;
-    }
-    return true;
+    return false;
 }

@@ -112,6 +112,13 @@ drop "ravelo-decode, a text of the user's own beside the report" 0 "$tools/ravel
 opened "$dir/e/R (2).txt" && silent
 check "$row: the user's text kept" grep -qx 'my notes' e/R.txt
 
+# Names past MAX_PATH: Windows writes none (Wine does) and its shell opens
+# none; either way the message says why.
+deep=$dir/long/$(printf '%080d' 0)/$(printf '%080d' 1)/$(printf '%060d' 2)
+mkdir -p "$deep" && cp "$clean" "$deep/a.dat" && cp "$clean" "$deep/b.dat"
+drop "two reports in a folder whose name is near MAX_PATH" 1 "$tools/ravelo-inspect.exe" "$deep/a.dat" "$deep/b.dat"
+told error "too long for Windows (259 characters at most" "a short name, such as Documents"
+
 taskset -c 0 timeout 120 wine "$tools/ravelo-inspect.exe" "$(windows_path "$dir/a/Ravelo_Report.dat")" </dev/null >out 2>&1
 check "from a console, as before: the text output, first the configuration" \
     grep -qxF "Config    $(windows_path "$tools")\\ravelo-inspect.toml (beside the program)" out
