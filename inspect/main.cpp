@@ -1,5 +1,6 @@
 // ravelo-inspect: reads Ravelo reports and says what is wrong and why.
 #include "audit/config.h"
+#include "audit/config_location.h"
 #include "audit/manifest.h"
 #include "desk/batch.h"
 #include "desk/inspection.h"
@@ -7,7 +8,9 @@
 #include "inspect_main.h"
 #include "output/outputs.h"
 #include "output/overview.h"
+#include "platform/desktop.h"
 #include "report/file_names.h"
+#include "tools/dropped_files.h"
 
 #include <ravelo_version.h>
 
@@ -37,9 +40,15 @@ int usage_error(const std::string& message)
     return exit_usage;
 }
 
-bool load_settings(const Options& options, Config& config, std::string& error)
+ConfigChoice config_choice(const Options& options)
 {
-    if (!options.config_file.empty() && !load_config(options.config_file, config, error))
+    return choose_config(options.config_file, program_folder(), user_config_folder());
+}
+
+bool load_settings(const Options& options, const ConfigChoice& choice, Config& config,
+                   std::string& error)
+{
+    if (choice.origin != ConfigOrigin::none && !load_config(choice.file, config, error))
         return false;
     if (options.manifests.empty())
         return true;
@@ -102,7 +111,29 @@ BatchResult inspect_one(const std::string& file, const Options& options, const C
     return result;
 }
 
-int write_html_page(const Options& options, const Config& config)
+bool text_output(const Options& options)
+{
+    return !options.json && !options.summary && options.overview_folder.empty();
+}
+
+// The text output begins with the configuration; the others keep their
+// form, and a missing configuration is said on standard error instead.
+void tell_config(const ConfigChoice& choice, const Options& options)
+{
+    if (text_output(options)) {
+        write_config_lines(choice, std::cout);
+        return;
+    }
+    if (choice.origin != ConfigOrigin::none)
+        return;
+    const std::vector<std::string> lines = config_lines(choice);
+    std::cerr << "ravelo-inspect: config " << lines.front();
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        std::cerr << (i == 1 ? "; " : " ") << lines[i];
+    std::cerr << '\n';
+}
+
+int write_html_page(const Options& options, const ConfigChoice& choice, const Config& config)
 {
     const Inspection inspection = inspect_file(options.reports.front(), config, options.redact);
     std::ofstream page(path_from_utf8(options.html_file), std::ios::binary | std::ios::trunc);
@@ -112,6 +143,7 @@ int write_html_page(const Options& options, const Config& config)
         std::cerr << "ravelo-inspect: cannot write " << options.html_file << '\n';
         return exit_not_inspected;
     }
+    tell_config(choice, options);
     if (options.json)
         write_json(inspection, std::cout);
     else
@@ -152,15 +184,17 @@ int inspect_reports(const Options& options)
 {
     Config config;
     std::string error;
-    if (!load_settings(options, config, error))
+    const ConfigChoice choice = config_choice(options);
+    if (!load_settings(options, choice, config, error))
         return usage_error(error);
     if (!options.html_file.empty()) {
         if (options.reports.size() != 1 || options.summary)
             return usage_error("--html takes exactly one report and no --summary");
-        return write_html_page(options, config);
+        return write_html_page(options, choice, config);
     }
     if (options.open_page)
         return usage_error("--open needs --html");
+    tell_config(choice, options);
     if (!options.overview_folder.empty())
         return write_overview_of(options, config);
     if (options.summary && !options.json)
@@ -207,8 +241,10 @@ int diff_reports_of(const Options& options)
 {
     Config config;
     std::string error;
-    if (!load_settings(options, config, error))
+    const ConfigChoice choice = config_choice(options);
+    if (!load_settings(options, choice, config, error))
         return usage_error(error);
+    tell_config(choice, options);
     return diff_command(options.diff_old, options.diff_new, config, options.json,
                         options.redact, std::cout, std::cerr);
 }
@@ -242,11 +278,12 @@ bool names_given(const CLI::App& app, const Options& options)
     return true;
 }
 
+// The configuration found is not told: the output is a report again.
 int redact_report_of(const Options& options)
 {
     Config config;
     std::string error;
-    if (!load_settings(options, config, error))
+    if (!load_settings(options, config_choice(options), config, error))
         return usage_error(error);
     return redact_command(options.redact_file, config, std::cout, std::cerr);
 }
@@ -255,6 +292,9 @@ int redact_report_of(const Options& options)
 
 int inspect_main(int argc, char** argv)
 {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (started_from_explorer() && dropped_arguments(arguments))
+        return inspect_dropped_main(arguments);
     CLI::App app{"Reads Ravelo reports and says what is wrong with the customer's "
                  "installation, and why.",
                  "ravelo-inspect"};

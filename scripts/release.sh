@@ -5,8 +5,10 @@
 #   README-customers.txt            what Ravelo collects and what to do
 #   support/windows/*.exe           ravelo-decode and ravelo-inspect for
 #                                   64-bit Windows
-#   support/linux/*                 ravelo-decode and ravelo-inspect for Linux
-#   support/ravelo-inspect.toml     the example inspector configuration
+#   support/linux/ravelo-*          ravelo-decode and ravelo-inspect for Linux
+#   support/*/ravelo-inspect.toml   beside each, the inspector's configuration
+#   support/*/manifests/            and the manifests of the maker's releases
+#   support/*/README-support.txt    how support staff use them, in five lines
 #   SHA256SUMS                      the checksums of all the above
 # With RAVELO_SIGNING_PFX (a PKCS#12 file) and RAVELO_SIGNING_PASSWORD set, the
 # Windows programs are signed with Authenticode (timestamped when
@@ -47,7 +49,16 @@ x86_64-w64-mingw32-strip -o "$folder/support/windows/ravelo-inspect.exe" \
                          "$build/windows64/inspect/ravelo-inspect.exe"
 strip -o "$folder/support/linux/ravelo-decode" "$build/native/ravelo-decode"
 strip -o "$folder/support/linux/ravelo-inspect" "$build/native/inspect/ravelo-inspect"
-cp inspect/example/ravelo-inspect.toml "$folder/support/"
+# The inspector reads the configuration beside it, so each folder works as
+# it is unpacked. Notepad before Windows 10 shows a file without Windows
+# line ends as one line.
+for os in windows linux; do
+    cp inspect/example/ravelo-inspect.toml "$folder/support/$os/"
+    mkdir -p "$folder/support/$os/manifests"
+    cp inspect/example/manifests/*.md5 "$folder/support/$os/manifests/"
+done
+sed -e 's/$/\r/' inspect/example/README-support-windows.txt >"$folder/support/windows/README-support.txt"
+cp inspect/example/README-support-linux.txt "$folder/support/linux/README-support.txt"
 # Windows line ends: Notepad before Windows 10 shows a file without them as
 # one line.
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' resources/customer_note.txt >"$folder/README-customers.txt"
@@ -91,7 +102,7 @@ checksums >"$folder/SHA256SUMS"
 # A zip that is the same bytes for the same files: fixed times and modes,
 # sorted names, no extra attributes.
 (cd "$folder" && find . -type d -exec chmod 755 {} + && find . -type f -exec chmod 644 {} +)
-chmod 755 "$folder/Ravelo.exe" "$folder"/support/windows/* "$folder"/support/linux/*
+chmod 755 "$folder/Ravelo.exe" "$folder"/support/windows/*.exe "$folder"/support/linux/ravelo-*
 find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 (cd "$dist" && find "$name" | LC_ALL=C sort | TZ=UTC zip -X -D -q "$name.zip" -@)
 echo "Release: $folder"

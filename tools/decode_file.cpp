@@ -4,7 +4,7 @@
 #include "report_shape.h"
 #include "../platform/standard_output.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -16,19 +16,16 @@ int fail(const std::string& message)
     return 1;
 }
 
+// The name as UTF-8, not in the ANSI code page, so that any name opens on
+// Windows.
 bool read_whole_file(const std::string& path, std::string& bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
+    std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
     char chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    // A directory opens but fails on the first read.
-    const bool failed = std::ferror(file);
-    std::fclose(file);
-    return !failed;
+    // A directory opens on Linux but fails on the first read.
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
+    return file.eof() && !file.bad();
 }
 
 bool write_text(const std::string& path, const std::string& text)
@@ -39,7 +36,7 @@ bool write_text(const std::string& path, const std::string& text)
         std::cout.flush();
         return bool(std::cout);
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(text.data(), text.size());
     out.close();
     return bool(out);
@@ -47,18 +44,34 @@ bool write_text(const std::string& path, const std::string& text)
 
 } // namespace
 
-int decode_file(const std::string& report_path, const std::string& out_path, bool force)
+bool decipher_file(const std::string& report_path, std::string& text, std::string& error)
 {
     std::string sealed;
-    if (!read_whole_file(report_path, sealed))
-        return fail("cannot read " + report_path);
-    std::string text;
-    if (!decipher_report(sealed, text))
-        return fail(report_path + " is not a Ravelo report: its size (" + std::to_string(sealed.size()) +
-                    " bytes) is not a multiple of 8");
+    if (!read_whole_file(report_path, sealed)) {
+        error = "cannot read " + report_path;
+        return false;
+    }
+    if (!decipher_report(sealed, text)) {
+        error = report_path + " is not a Ravelo report: its size (" +
+                std::to_string(sealed.size()) + " bytes) is not a multiple of 8";
+        return false;
+    }
+    return true;
+}
+
+std::string not_a_report(const std::string& report_path)
+{
+    return report_path + " is not a Ravelo report: it does not begin with a report's first " +
+           "lines (another file, or a damaged one)";
+}
+
+int decode_file(const std::string& report_path, const std::string& out_path, bool force)
+{
+    std::string text, error;
+    if (!decipher_file(report_path, text, error))
+        return fail(error);
     if (!force && !looks_like_report(text))
-        return fail(report_path + " is not a Ravelo report: it does not begin with a report's first " +
-                    "lines (another file, or a damaged one); --force writes its text anyway");
+        return fail(not_a_report(report_path) + "; --force writes its text anyway");
     if (!write_text(out_path, text))
         return fail("cannot write " + (out_path.empty() ? std::string("standard output") : out_path));
     return 0;

@@ -1,6 +1,9 @@
 // ravelo-decode [--force] REPORT.dat [OUT.txt]: turns a sealed Ravelo report
 // back into its plain text, for the maker's support staff.
+#include "decode_dropped.h"
 #include "decode_file.h"
+#include "decode_main.h"
+#include "../platform/desktop.h"
 
 #include <ravelo_version.h>
 
@@ -8,8 +11,27 @@
 
 #include <iostream>
 
-int main(int argc, char** argv)
+namespace {
+
+// Every argument is a report: Explorer gives the files dropped, no options.
+int decode_dropped_reports(const std::vector<std::string>& reports)
 {
+    if (reports.empty()) {
+        show_message("ravelo-decode", MessageKind::information,
+                     "Drop a Ravelo report (Ravelo_Report.dat) on ravelo-decode.exe: its text "
+                     "is written beside it, as Ravelo_Report.txt, and opened.");
+        return 0;
+    }
+    return finish_drop("ravelo-decode", decode_dropped(reports), "");
+}
+
+} // namespace
+
+int decode_main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (started_from_explorer() && dropped_arguments(arguments))
+        return decode_dropped_reports(arguments);
     CLI::App app("Turns a Ravelo report (Ravelo_Report.dat) back into its plain text.", "ravelo-decode");
     app.set_version_flag("--version", std::string("ravelo-decode ") + RAVELO_VERSION);
     // On Windows CLI11 would take a path such as /tmp/report.dat for an option.

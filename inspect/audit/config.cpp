@@ -58,7 +58,9 @@ bool read_text(const toml::table& addon, const char* key, std::string& text, std
 bool load_config(const std::string& path, Config& config, std::string& error)
 {
     std::ifstream file(path_from_utf8(path), std::ios::binary);
-    if (!file) {
+    std::error_code kind;
+    // A folder opens on Linux, and reads as an empty file.
+    if (!file || std::filesystem::is_directory(path_from_utf8(path), kind)) {
         error = path + ": cannot read the file";
         return false;
     }

@@ -185,13 +185,18 @@ void write_registry(const RegistrySection& section, std::ostream& out)
 
 } // namespace
 
-void write_html(const Inspection& inspection, std::ostream& out)
+std::string page_head(const std::string& source)
 {
-    out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
            "style-src 'unsafe-inline'\">"
-           "<title>Ravelo inspection: "
-        << html_escaped_utf8(inspection.source) << "</title><style>" << page_style
+           "<title>Ravelo inspection: " +
+           html_escaped_utf8(source) + "</title>";
+}
+
+void write_html(const Inspection& inspection, std::ostream& out)
+{
+    out << page_head(inspection.source) << "<style>" << page_style
         << "</style></head><body>\n<h1>Ravelo inspection: " << html_escaped_utf8(inspection.source)
         << "</h1>\n";
     if (!inspection.error.empty()) {

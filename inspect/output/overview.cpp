@@ -222,13 +222,16 @@ OverviewRow overview_row(const Inspection& inspection, std::string page)
     return row;
 }
 
+const char* const overview_head =
+    "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+    "style-src 'unsafe-inline'\">"
+    "<title>Ravelo reports overview</title>";
+
 void write_overview(const std::vector<OverviewRow>& rows, std::ostream& out)
 {
-    out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
-           "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
-           "style-src 'unsafe-inline'\">"
-           "<title>Ravelo reports overview</title><style>"
-        << page_style << "</style></head><body>\n<h1>Ravelo reports overview</h1>\n";
+    out << overview_head << "<style>" << page_style
+        << "</style></head><body>\n<h1>Ravelo reports overview</h1>\n";
     write_totals(rows, out);
     write_charts(rows, out);
     write_table(rows, out);

@@ -27,6 +27,9 @@ OverviewRow overview_row(const Inspection& inspection, std::string page);
 // each row linking to its page. Self-contained: no script, no asset.
 void write_overview(const std::vector<OverviewRow>& rows, std::ostream& out);
 
+// index.html's first bytes, up to its title.
+extern const char* const overview_head;
+
 // The page of report number index (from 0): the number, then the first
 // 100 bytes of the file's name with every byte but letters, digits, '.',
 // '-' and '_' made '_'.

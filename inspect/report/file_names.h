@@ -12,7 +12,3 @@ std::string utf8_from_path(const std::filesystem::path& path);
 // std::fopen for a UTF-8 name: the narrow fopen of Windows would read it in
 // the ANSI code page.
 std::FILE* open_file(const std::string& name, const char* mode);
-
-// Opens a file (the HTML page) with the desktop's default program. False,
-// with the reason in error, when that cannot be started.
-bool open_with_default_program(const std::string& name, std::string& error);

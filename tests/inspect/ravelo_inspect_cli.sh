@@ -9,6 +9,9 @@ reports=$fixtures/reports
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 source "$(dirname "$0")/../checks.sh"
+# No configuration of the machine's user is read: the runs that give none
+# must find none.
+export XDG_CONFIG_HOME=$dir/user-config
 exits() { # description, expected exit code, then ravelo-inspect arguments
     local what=$1 expected=$2; shift 2
     "$inspect" "$@" >"$dir/out" 2>"$dir/err"

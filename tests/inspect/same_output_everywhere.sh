@@ -17,6 +17,9 @@ done
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 source "$(dirname "$0")/../checks.sh"
+# No configuration of the machine's user is read: the runs that give none
+# must find none.
+export XDG_CONFIG_HOME=$dir/user-config
 # Wine takes the command line in the locale's encoding.
 export LC_ALL=C.UTF-8
 under_wine=false
