@@ -149,6 +149,14 @@ const Case cases[] = {
        ". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\n",
        "Path too long...\n"}},
      {}, {"module file  [] [" + unlisted + "]"}},
+    // Without the closing backslash the trees list a sibling folder.
+    {"the install path without its closing backslash",
+     {{"path:            C:\\FSX\\", "path:            C:\\FSX"},
+      {". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\n", ""}},
+     {"install path changed  [C:\\FSX\\] [C:\\FSX]"},
+     {"file  [] [the install path lacks its closing backslash, so another folder was listed]",
+      "module file  [] [the install path lacks its closing backslash, so another folder was "
+      "listed]"}},
     {"fsx.cfg cut short by the reporter",
      {{fsx_cfg_body, "Can't read file to its end...\n"}}, {},
      {"trusted  [] [the section is cut short]"}},
