@@ -132,6 +132,14 @@ const Case cases[] = {
     {"the second of two trusted entries changed",
      {{last_line, last_line + "\n[Trusted]\n" + trusted_key + "=1\n"}},
      {"trusted changed " + trusted_key + ", entry 2 [-1] [1]"}, {}, {second_trusted}},
+    // One removed from among duplicates is that one, the others unmoved.
+    {"the first of two trusted entries removed", {second_trusted, {trusted_key + "=1\n", ""}},
+     {"trusted removed " + trusted_key + ", entry 1 [1] []"}, {}, {second_trusted}},
+    {"the middle one of three trusted entries removed",
+     {{trusted_key + "=1\n", trusted_key + "=1\n" + trusted_key + "=2\n"}},
+     {"trusted removed " + trusted_key + ", entry 2 [0] []"}, {},
+     {{trusted_key + "=1\n",
+       trusted_key + "=1\n" + trusted_key + "=0\n" + trusted_key + "=2\n"}}},
     {"a duplicate dll.xml entry added",
      {{"</Launch.Addon>\n", "</Launch.Addon>\n<Launch.Addon><Name>Vok Panel</Name><Disabled>True"
                             "</Disabled><Path>modules\\vokpanel.dll</Path></Launch.Addon>\n"}},
