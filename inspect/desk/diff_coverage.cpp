@@ -251,9 +251,9 @@ std::set<std::size_t> damaged_lines(const Report& report)
     // A report cut at the end of a line notes what it lacks at its last
     // line, which is whole.
     std::set<std::size_t> lines;
-    for (const Damage& damage : report.damage)
-        if (damage.line != report.line_count)
-            lines.insert(damage.line);
+    for (const std::size_t line : report.damage_lines)
+        if (line != report.line_count)
+            lines.insert(line);
     if (report.last_line_cut)
         lines.insert(report.line_count);
     return lines;

@@ -71,6 +71,15 @@ const std::string may_end_early =
     "the report may end early: its last section stops where the other's goes on";
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
+// More file lines with a damaged digest than a report lists damage for.
+std::string unreadable_lines()
+{
+    std::string lines;
+    for (std::size_t i = 0; i <= max_damage_listed; ++i)
+        lines += "\t. stray.txt \t?\n";
+    return lines;
+}
+
 // What a report cut inside its Basic information does not show; windows:
 // the Windows version is lost too.
 std::vector<std::string> cut_in_basic_information(bool windows)
@@ -173,6 +182,9 @@ const Case cases[] = {
     {"the winsxs folder could not be opened", {{winsxs_listing, "Can't open winsxs directory... "}},
      {}, {"assembly  [] [the winsxs folder could not be opened]"}},
     {"a file line without its digest", {{"Vok.cfg \t2976", "Vok.cfg \t?"}}, {},
+     {"file  [] [the section is damaged]"}},
+    {"a digest damaged past the damage a report lists",
+     {{manual_line, manual_line + unreadable_lines()}, {"Vok.cfg \t2976", "Vok.cfg \t?976"}}, {},
      {"file  [] [the section is damaged]"}},
     {"a stray line inside a tree", {{"O Gauges\n", "O Gauges\nstray\n"}}, {},
      {"file  [] [the section is damaged]"}},
