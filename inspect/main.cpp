@@ -18,6 +18,8 @@
 
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -188,8 +190,8 @@ int inspect_reports(const Options& options)
     if (!load_settings(options, choice, config, error))
         return usage_error(error);
     if (!options.html_file.empty()) {
-        if (options.reports.size() != 1 || options.summary)
-            return usage_error("--html takes exactly one report and no --summary");
+        if (options.reports.size() != 1 || options.summary || !options.overview_folder.empty())
+            return usage_error("--html takes exactly one report and no --summary or --overview");
         return write_html_page(options, choice, config);
     }
     if (options.open_page)
@@ -249,12 +251,18 @@ int diff_reports_of(const Options& options)
                         options.redact, std::cout, std::cerr);
 }
 
-// Inspection's own options and reports, which a command would pass over
-// silently.
+// The inspector's options each command reads; any other, or a report,
+// given with it would be passed over silently.
 bool fits_command(const CLI::App& app, const CLI::App& command)
 {
-    for (const char* name : {"--overview", "--summary", "--html", "--open"})
-        if (app.count(name)) {
+    static const std::map<std::string, std::set<std::string>> read_by = {
+        {"diff", {"--config", "--manifests", "--json", "--redact"}},
+        {"redact", {"--config", "--manifests", "--redact"}},
+        {"manifest", {}}};
+    const std::set<std::string>& reads = read_by.at(command.get_name());
+    for (const char* name : {"--config", "--manifests", "--json", "--redact", "--jobs",
+                             "--overview", "--summary", "--html", "--open"})
+        if (app.count(name) && !reads.count(name)) {
             usage_error("the " + command.get_name() + " command takes no " + name);
             return false;
         }

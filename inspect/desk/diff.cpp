@@ -33,22 +33,41 @@ string numbered(const string& subject, std::size_t i, std::size_t count)
     return count > 1 ? subject + ", entry " + std::to_string(i + 1) : subject;
 }
 
-// The i-th entry of a key against the i-th of the other report. What a
-// report lacks where it does not show the key's place whole is not taken
-// as removed or added. With states, an entry's change is named by its new
-// state ("enabled", "disabled").
+// How many entries of a key are the same at the start of both reports
+// and, of the rest, at the end.
+std::pair<std::size_t, std::size_t> same_ends(const std::vector<Entry>& before,
+                                              const std::vector<Entry>& after)
+{
+    std::size_t head = 0, tail = 0;
+    while (head < before.size() && head < after.size() &&
+           before[head].compared == after[head].compared)
+        ++head;
+    while (head + tail < before.size() && head + tail < after.size() &&
+           before[before.size() - 1 - tail].compared == after[after.size() - 1 - tail].compared)
+        ++tail;
+    return {head, tail};
+}
+
+// The entries of a key against the other report's: those the same at
+// either end pair off first, so that one removed from among duplicates is
+// that one, not each behind it shifted onto the next; the rest pair in
+// order. What a report lacks where it does not show the key's place whole
+// is not taken as removed or added. With states, an entry's change is
+// named by its new state ("enabled", "disabled").
 void compare_entries(const char* area, const string& key, const std::vector<Entry>& before,
                      const std::vector<Entry>& after, const Coverage& coverage, bool states,
                      std::vector<Change>& changes)
 {
     const std::size_t count = std::max(before.size(), after.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i < before.size() && i < after.size()) {
+    const auto [head, tail] = same_ends(before, after);
+    const std::size_t old_end = before.size() - tail, new_end = after.size() - tail;
+    for (std::size_t i = head; i < old_end || i < new_end; ++i) {
+        if (i < old_end && i < new_end) {
             if (before[i].compared != after[i].compared)
                 changes.push_back({area, states ? after[i].compared : "changed",
                                    numbered(before[i].shown, i, count), before[i].compared,
                                    after[i].compared});
-        } else if (i < before.size()) {
+        } else if (i < old_end) {
             if (shows(coverage.new_side, key))
                 changes.push_back({area, "removed", numbered(before[i].shown, i, count),
                                    before[i].compared, ""});

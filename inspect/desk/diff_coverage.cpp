@@ -20,11 +20,27 @@ void add_section_gap(bool present, bool complete, bool damaged, const string& pr
         gaps.push_back({prefix, subject, "the section is cut short"});
 }
 
+// Without the install path's closing backslash the reporter lists a
+// sibling folder (C:\FSXVok), without the path none: either listing says
+// nothing of the add-on's files.
+const char* unmeant_listing(const Report& report)
+{
+    if (trees_are_meaningful(report))
+        return nullptr;
+    if (report.install_path_failure || report.install_path.empty())
+        return "the install path could not be read, so no add-on folder was listed";
+    return "the install path lacks its closing backslash, so another folder was listed";
+}
+
 // "Path too long..." stands for the whole listing of its folder.
-Gaps tree_gaps(const Tree& tree)
+Gaps tree_gaps(const Tree& tree, const Report& report)
 {
     Gaps gaps;
     add_section_gap(tree.present, tree.complete, tree.damaged, "", "", gaps);
+    if (!gaps.empty())
+        return gaps;
+    if (const char* why = unmeant_listing(report))
+        return {{"", "", why}};
     for (const TreeNote& note : tree.notes) {
         const string prefix = folded(note.folder);
         string subject = note.folder;
@@ -174,9 +190,9 @@ Gaps each_once(Gaps gaps)
 Gaps gaps_of(const Report& report, const std::string& area)
 {
     if (area == "file")
-        return tree_gaps(report.vok);
+        return tree_gaps(report.vok, report);
     if (area == "module file")
-        return tree_gaps(report.modules);
+        return tree_gaps(report.modules, report);
     if (area == "dll.xml")
         return dll_xml_gaps(report);
     if (area == "trusted")
@@ -235,9 +251,9 @@ std::set<std::size_t> damaged_lines(const Report& report)
     // A report cut at the end of a line notes what it lacks at its last
     // line, which is whole.
     std::set<std::size_t> lines;
-    for (const Damage& damage : report.damage)
-        if (damage.line != report.line_count)
-            lines.insert(damage.line);
+    for (const std::size_t line : report.damage_lines)
+        if (line != report.line_count)
+            lines.insert(line);
     if (report.last_line_cut)
         lines.insert(report.line_count);
     return lines;

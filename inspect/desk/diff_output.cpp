@@ -84,30 +84,41 @@ nlohmann::json findings_json(const std::vector<const Finding*>& findings)
     return list;
 }
 
-nlohmann::json changes_json(const std::vector<Change>& changes)
+nlohmann::json change_json(const Change& change)
 {
-    nlohmann::json list = nlohmann::json::array();
-    for (const Change& change : changes)
-        list.push_back({{"area", change.area},
-                        {"change", change.change},
-                        {"subject", to_utf8(change.subject)},
-                        {"before", to_utf8(change.before)},
-                        {"after", to_utf8(change.after)}});
-    return list;
+    return {{"area", change.area},
+            {"change", change.change},
+            {"subject", to_utf8(change.subject)},
+            {"before", to_utf8(change.before)},
+            {"after", to_utf8(change.after)}};
 }
 
-nlohmann::json gaps_json(const std::vector<Gap>& gaps)
+nlohmann::json gap_json(const Gap& gap)
 {
     const auto side = [](const string& why) {
         return why.empty() ? nlohmann::json(nullptr) : nlohmann::json(why);
     };
-    nlohmann::json list = nlohmann::json::array();
-    for (const Gap& gap : gaps)
-        list.push_back({{"area", gap.area},
-                        {"subject", to_utf8(gap.subject)},
-                        {"old", side(gap.old_side)},
-                        {"new", side(gap.new_side)}});
-    return list;
+    return {{"area", gap.area},
+            {"subject", to_utf8(gap.subject)},
+            {"old", side(gap.old_side)},
+            {"new", side(gap.new_side)}};
+}
+
+string dumped(const nlohmann::json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Changes and gaps may be millions: each is written as it is made rather
+// than all held once more as one document.
+template <typename Item>
+void write_json_array(const std::vector<Item>& items, nlohmann::json (*item_json)(const Item&),
+                      std::ostream& out)
+{
+    out << '[';
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out << (i ? "," : "") << dumped(item_json(items[i]));
+    out << ']';
 }
 
 } // namespace
@@ -130,20 +141,21 @@ void write_diff_text(const Inspection& old_one, const Inspection& new_one,
         write_gap_text(gap, out);
 }
 
+// The keys in the order of a whole document's dump, sorted.
 void write_diff_json(const Inspection& old_one, const Inspection& new_one,
                      const ReportDiff& diff, std::ostream& out)
 {
-    const nlohmann::json document = {
-        {"old", old_one.source},
-        {"new", new_one.source},
-        {"release", {{"before", text_or_null(diff.release_before)},
-                     {"after", text_or_null(diff.release_after)}}},
-        {"findings", {{"fixed", findings_json(diff.fixed)},
-                      {"new", findings_json(diff.found)},
-                      {"still", findings_json(diff.still)},
-                      {"unsure", findings_json(diff.unsure)},
-                      {"unseen", findings_json(diff.unseen)}}},
-        {"changes", changes_json(diff.changes)},
-        {"not_comparable", gaps_json(diff.gaps)}};
-    out << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    const nlohmann::json findings = {{"fixed", findings_json(diff.fixed)},
+                                     {"new", findings_json(diff.found)},
+                                     {"still", findings_json(diff.still)},
+                                     {"unsure", findings_json(diff.unsure)},
+                                     {"unseen", findings_json(diff.unseen)}};
+    const nlohmann::json release = {{"before", text_or_null(diff.release_before)},
+                                    {"after", text_or_null(diff.release_after)}};
+    out << "{\"changes\":";
+    write_json_array(diff.changes, change_json, out);
+    out << ",\"findings\":" << dumped(findings) << ",\"new\":" << dumped(new_one.source)
+        << ",\"not_comparable\":";
+    write_json_array(diff.gaps, gap_json, out);
+    out << ",\"old\":" << dumped(old_one.source) << ",\"release\":" << dumped(release) << "}\n";
 }

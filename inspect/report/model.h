@@ -157,6 +157,9 @@ struct Report {
     RegistrySection registry[3];
     std::vector<Damage> damage;
     std::size_t damage_not_listed = 0;  // past the first max_damage_listed
+    // The line of every damage noted, listed or not, in the order noted:
+    // what stands on any of them is not to be trusted.
+    std::vector<std::size_t> damage_lines;
     // Lines where the reporter says it could not write a section whole ("Can't
     // read file to its end...", "Section cut short: ..."): no fault of the
     // report, but what such a section does not show may still exist.

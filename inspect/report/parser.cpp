@@ -261,6 +261,7 @@ Lines::Lines(std::string_view text) : text_(text)
 
 void note_damage(Report& report, std::size_t index, std::string what)
 {
+    report.damage_lines.push_back(index + 1);
     if (report.damage.size() < max_damage_listed)
         report.damage.push_back(Damage{index + 1, std::move(what)});
     else

@@ -71,11 +71,15 @@ exits "diff with an unreadable report" 1 diff "$reports/clean.txt" "$dir/missing
 exits "diff with a damaged report still compares" 1 diff "$reports/clean.txt" "$reports/cut_short.txt"
 check "the damaged report's diff is printed" grep -q '^Findings: ' "$dir/out"
 exits "diff of one report" 2 diff "$reports/clean.txt"
-for misplaced in "--summary" "--overview $dir/o" "--html $dir/p.html" "$reports/clean.txt"; do
+for misplaced in "--summary" "--overview $dir/o" "--html $dir/p.html" "--jobs 2" "$reports/clean.txt"; do
     # shellcheck disable=SC2086
     exits "diff with $misplaced" 2 $misplaced diff "$reports/clean.txt" "$reports/clean.txt"
 done
 exits "redact with --overview" 2 --overview "$dir/o" redact "$reports/clean.txt"
+exits "redact with --json" 2 --json redact "$reports/clean.txt"
+exits "manifest with --config" 2 --config "$config" manifest "$dir"
+exits "manifest with --json" 2 --json manifest "$dir"
+exits "--html with --overview" 2 --html "$dir/p.html" --overview "$dir/o" "$reports/clean.txt"
 exits "an empty --overview" 2 --overview "" "$reports/clean.txt"
 sed 's/^\t\. Vok manual\.pdf .*/\tPath too long.../' "$reports/clean.txt" >"$dir/Kundenbericht für Müller.txt"
 exits "diff where a folder could not be listed" 0 diff "$reports/clean.txt" "$dir/Kundenbericht für Müller.txt"

@@ -71,6 +71,15 @@ const std::string may_end_early =
     "the report may end early: its last section stops where the other's goes on";
 const Edit second_trusted = {last_line, last_line + "\n[Trusted]\n" + trusted_key + "=-1\n"};
 
+// More file lines with a damaged digest than a report lists damage for.
+std::string unreadable_lines()
+{
+    std::string lines;
+    for (std::size_t i = 0; i <= max_damage_listed; ++i)
+        lines += "\t. stray.txt \t?\n";
+    return lines;
+}
+
 // What a report cut inside its Basic information does not show; windows:
 // the Windows version is lost too.
 std::vector<std::string> cut_in_basic_information(bool windows)
@@ -132,6 +141,14 @@ const Case cases[] = {
     {"the second of two trusted entries changed",
      {{last_line, last_line + "\n[Trusted]\n" + trusted_key + "=1\n"}},
      {"trusted changed " + trusted_key + ", entry 2 [-1] [1]"}, {}, {second_trusted}},
+    // One removed from among duplicates is that one, the others unmoved.
+    {"the first of two trusted entries removed", {second_trusted, {trusted_key + "=1\n", ""}},
+     {"trusted removed " + trusted_key + ", entry 1 [1] []"}, {}, {second_trusted}},
+    {"the middle one of three trusted entries removed",
+     {{trusted_key + "=1\n", trusted_key + "=1\n" + trusted_key + "=2\n"}},
+     {"trusted removed " + trusted_key + ", entry 2 [0] []"}, {},
+     {{trusted_key + "=1\n",
+       trusted_key + "=1\n" + trusted_key + "=0\n" + trusted_key + "=2\n"}}},
     {"a duplicate dll.xml entry added",
      {{"</Launch.Addon>\n", "</Launch.Addon>\n<Launch.Addon><Name>Vok Panel</Name><Disabled>True"
                             "</Disabled><Path>modules\\vokpanel.dll</Path></Launch.Addon>\n"}},
@@ -149,6 +166,14 @@ const Case cases[] = {
        ". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\n",
        "Path too long...\n"}},
      {}, {"module file  [] [" + unlisted + "]"}},
+    // Without the closing backslash the trees list a sibling folder.
+    {"the install path without its closing backslash",
+     {{"path:            C:\\FSX\\", "path:            C:\\FSX"},
+      {". terrain.dll \t47afa88cfb198f52733fa3d1f43d7f04\n", ""}},
+     {"install path changed  [C:\\FSX\\] [C:\\FSX]"},
+     {"file  [] [the install path lacks its closing backslash, so another folder was listed]",
+      "module file  [] [the install path lacks its closing backslash, so another folder was "
+      "listed]"}},
     {"fsx.cfg cut short by the reporter",
      {{fsx_cfg_body, "Can't read file to its end...\n"}}, {},
      {"trusted  [] [the section is cut short]"}},
@@ -157,6 +182,9 @@ const Case cases[] = {
     {"the winsxs folder could not be opened", {{winsxs_listing, "Can't open winsxs directory... "}},
      {}, {"assembly  [] [the winsxs folder could not be opened]"}},
     {"a file line without its digest", {{"Vok.cfg \t2976", "Vok.cfg \t?"}}, {},
+     {"file  [] [the section is damaged]"}},
+    {"a digest damaged past the damage a report lists",
+     {{manual_line, manual_line + unreadable_lines()}, {"Vok.cfg \t2976", "Vok.cfg \t?976"}}, {},
      {"file  [] [the section is damaged]"}},
     {"a stray line inside a tree", {{"O Gauges\n", "O Gauges\nstray\n"}}, {},
      {"file  [] [the section is damaged]"}},
