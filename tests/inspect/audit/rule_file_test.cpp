@@ -88,6 +88,10 @@ const Case cases[] = {
      "a table header that does not start with a name"},
     {"a character outside ASCII outside quotes", "[rule]\nid = 'a'\n\xCD\x93\n", 4,
      "a character outside ASCII outside quotes"},
+    {"[[rules]] for [[rule]]", "[[rules]]\nid = 'a'\n", 2, "unknown key \"rules\" at the top of the file"},
+    {"[Addon] beside [addon]", "[Addon]\nname = 'x'\n", 2, "unknown key \"Addon\" at the top"},
+    {"a misspelt [addon] key", "name = 'Vok'\nmodul = 'Modules\\x.dll'\n", 3,
+     "unknown key \"modul\" in [addon]"},
     // Hostile but sound.
     {"a pattern of stars alone, markup and controls in the message",
      "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = \"<script>x</script>\\u001b[31m\"\n[rule.if]\nfile = '***'\n",
