@@ -110,23 +110,41 @@ const Case cases[] = {
      0, nullptr},
 };
 
+void expect_read_or_refused(const Case& c, const std::string& config_text)
+{
+    SCOPED_TRACE(c.name);
+    Config config;
+    std::string error;
+    const bool loaded = load_config_text(config_text, config, error);
+    EXPECT_EQ(loaded, c.line == 0) << error;
+    if (loaded) {
+        EXPECT_FALSE(config.rules.list.empty());
+        return;
+    }
+    const std::string at = "ravelo-inspect.toml:" + std::to_string(c.line) + ": ";
+    EXPECT_NE(error.find(at), std::string::npos) << error;
+    EXPECT_NE(error.find(c.what), std::string::npos) << error;
+    EXPECT_TRUE(config.rules.list.empty());
+}
+
 TEST(RuleFile, RefusedWithTheLineAndTheRule)
 {
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Config config;
-        std::string error;
-        const bool loaded = load_config_text("[addon]\n" + c.text, config, error);
-        EXPECT_EQ(loaded, c.line == 0) << error;
-        if (loaded) {
-            EXPECT_FALSE(config.rules.list.empty());
-            continue;
-        }
-        const std::string at = "ravelo-inspect.toml:" + std::to_string(c.line) + ": ";
-        EXPECT_NE(error.find(at), std::string::npos) << error;
-        EXPECT_NE(error.find(c.what), std::string::npos) << error;
-        EXPECT_TRUE(config.rules.list.empty());
-    }
+    for (const Case& c : cases)
+        expect_read_or_refused(c, "[addon]\n" + c.text);
+}
+
+// Whole files: what comes before [addon] counts.
+TEST(RuleFile, ByteOrderMarks)
+{
+    const std::string body = "[addon]\n" + rule("a", "windows = '5.1'");
+    const Case marks[] = {
+        {"UTF-8 as Notepad saves it", "\xEF\xBB\xBF" + body, 0, nullptr},
+        {"UTF-16 LE", std::string("\xFF\xFE[\0a\0", 6), 1, "the file is UTF-16"},
+        {"UTF-16 BE", std::string("\xFE\xFF\0[\0a", 6), 1, "the file is UTF-16"},
+        {"a UTF-8 mark not at the start", body + "\xEF\xBB\xBF\n", 8, "outside ASCII"},
+    };
+    for (const Case& c : marks)
+        expect_read_or_refused(c, c.text);
 }
 
 } // namespace
