@@ -87,6 +87,19 @@ bool could_start_with(std::string_view pattern, std::string_view start)
     return true;
 }
 
+// A folder level no listed path has: an empty one (a backslash doubled,
+// as between single quotes it is so easily), "." or "..".
+bool has_unlisted_level(std::string_view pattern)
+{
+    for (std::size_t start = 0, end; start <= pattern.size(); start = end + 1) {
+        end = std::min(pattern.find('\\', start), pattern.size());
+        const std::string_view level = pattern.substr(start, end - start);
+        if (level.empty() || level == "." || level == "..")
+            return true;
+    }
+    return false;
+}
+
 // Some MAJOR.MINOR fits the pattern: a literal dot needs digits on both
 // sides; without one, a '*' or an inner '?' stands for it.
 bool could_be_version(std::string_view pattern)
@@ -112,10 +125,11 @@ std::string shape_fault(ConditionKind kind, std::string_view pattern)
         return "it holds a control character";
     switch (kind) {
     case ConditionKind::file:
-        if (pattern.front() == '\\' || pattern.back() == '\\' ||
-            pattern.find_first_of(":/\"<>|") != std::string_view::npos)
+        if (pattern.find_first_of(":/\"<>|") != std::string_view::npos ||
+            has_unlisted_level(pattern))
             return "a file is named by its path under the install path or the side-by-side "
-                   "folder, with backslashes (such as Modules\\OldAutopilot.dll)";
+                   "folder, with backslashes (one between two names) and no . or .. (such as "
+                   "Modules\\OldAutopilot.dll)";
         break;
     case ConditionKind::fsx_cfg:
         if (pattern.find_first_of("/*?") == std::string_view::npos)
