@@ -323,6 +323,15 @@ bool read_rule(const toml::table& table, RuleSite& site, const std::set<std::str
     return !unless || read_conditions(*unless, "rule.unless", site, rule.unless, error);
 }
 
+std::size_t pattern_bytes(const SupportRule& rule)
+{
+    std::size_t bytes = 0;
+    for (const std::vector<Condition>* conditions : {&rule.when, &rule.unless})
+        for (const Condition& condition : *conditions)
+            bytes += condition.pattern.masks.size() * sizeof(std::uint64_t);
+    return bytes;
+}
+
 } // namespace
 
 bool read_support_rules(const toml::table& document, const std::string& path,
@@ -343,11 +352,20 @@ bool read_support_rules(const toml::table& document, const std::string& path,
     }
     std::set<std::string> taken;
     SupportRules read;
+    std::size_t bytes = 0;
     for (const toml::node& item : *tables) {
         RuleSite site{path, "", item.source().begin.line};
         SupportRule rule;
         if (!read_rule(*item.as_table(), site, taken, rule, error))
             return false;
+        bytes += pattern_bytes(rule);
+        if (bytes > max_pattern_bytes)
+            return refuse(site, site.line,
+                          "the patterns up to this rule would take more than " +
+                              std::to_string(max_pattern_bytes >> 20) +
+                              " MiB to match: write fewer stars between characters, or fewer "
+                              "such rules",
+                          error);
         taken.insert(rule.id);
         read.list.push_back(std::move(rule));
     }

@@ -18,6 +18,22 @@ std::string many_rules(int count)
     return text;
 }
 
+// Rules of two patterns of a thousand characters, 63 all different, with
+// stars between them: 500,000 bytes each to match, so the 66th rule
+// (line 522) passes 64 MiB.
+std::string costly_rules(int count)
+{
+    const std::string alphabet = "0123456789abcdefghijklmnopqrstuvwxyz!#$%&()+,-.;<=>@[]^_`{}~|/:";
+    std::string pattern;
+    for (std::size_t i = 0; i < 1000; ++i)
+        pattern += (i ? "*" : "") + alphabet.substr(i % alphabet.size(), 1);
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += rule("r" + std::to_string(i),
+                     "release = '" + pattern + "'\n[rule.unless]\nrelease = '" + pattern + "'");
+    return text;
+}
+
 // A config of "[addon]" and then text (so line 2 is the text's first).
 // line 0: it is read; else the error names that line, and holds what.
 struct Case {
@@ -82,6 +98,7 @@ const Case cases[] = {
      "longer than 1000"},
     {"[rule] as a single table", "[rule]\nid = 'a'\n", 2, "rules are written as [[rule]] tables"},
     {"1001 rules", many_rules(1001), 2, "more than 1000 rules"},
+    {"66 rules of patterns that take a megabyte to match", costly_rules(66), 522, "more than 64 MiB"},
     {"a header of a hundred thousand dotted keys", "[x]\n[" + [] {
          std::string keys = "k";
          for (int i = 0; i < 100000; ++i)
@@ -103,6 +120,7 @@ const Case cases[] = {
     {"a pattern of 1000 characters and as many stars",
      rule("a", "release = '" + std::string(1000, '*') + std::string(1000, '?') + "'"), 0, nullptr},
     {"1000 rules", many_rules(1000), 0, nullptr},
+    {"65 rules of patterns that take a megabyte to match", costly_rules(65), 0, nullptr},
     {"names that start with dots", rule("a", "file = 'Vok\\..cfg\\.*'"), 0, nullptr},
     {"a line feed in a registry value's pattern", rule("a", "registry = \"HKEY_USERS\\\\*=one\\ntwo\""), 0,
      nullptr},
