@@ -6,6 +6,7 @@
 #include "rules/rules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace {
@@ -107,6 +108,11 @@ bool could_be_version(std::string_view pattern)
     if (pattern.find_first_not_of("0123456789.*?") != std::string_view::npos ||
         std::count(pattern.begin(), pattern.end(), '.') > 1)
         return false;
+    // The report's numbers have no leading zero: "10.00" or "06.1" never come.
+    for (std::size_t i = 0; i + 1 < pattern.size(); ++i)
+        if (pattern[i] == '0' && (i == 0 || pattern[i - 1] == '.') &&
+            std::isdigit(static_cast<unsigned char>(pattern[i + 1])))
+            return false;
     const std::size_t dot = pattern.find('.');
     if (dot != std::string_view::npos)
         return dot > 0 && dot + 1 < pattern.size();

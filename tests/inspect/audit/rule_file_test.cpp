@@ -81,6 +81,8 @@ const Case cases[] = {
     {"a Windows version without its minor", rule("a", "windows = '5.'"), 7, "MAJOR.MINOR"},
     {"a Windows version without its dot", rule("a", "windows = '51'"), 7, "MAJOR.MINOR"},
     {"a Windows version without its major", rule("a", "windows = '.1'"), 7, "MAJOR.MINOR"},
+    {"a Windows minor with a leading zero", rule("a", "windows = '10.00'"), 7, "MAJOR.MINOR"},
+    {"a Windows major with a leading zero", rule("a", "windows = '06.*'"), 7, "MAJOR.MINOR"},
     {"a Windows version too short for its dot", rule("a", "windows = '5?'"), 7, "MAJOR.MINOR"},
     {"an fsx.cfg line without its section", rule("a", "fsx_cfg = 'TEXTURE_MAX_LOAD=9'"), 7, "SECTION/KEY=VALUE"},
     {"a registry key without its root", rule("a", "registry = 'SOFTWARE\\Vok'"), 7, "HKEY_LOCAL_MACHINE\\"},
@@ -126,6 +128,8 @@ const Case cases[] = {
      nullptr},
     {"a ? or a * for the Windows version's dot", rule("a", "windows = '6?1'") + rule("b", "windows = '6*'"), 0,
      nullptr},
+    {"a Windows version with zeros that are no leading ones",
+     rule("a", "windows = '10.0'") + rule("b", "windows = '5.10'"), 0, nullptr},
     {"dots and brackets inside strings and comments",
      "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = '" + std::string(300, '.') +
          "[{'\n# " + std::string(300, '[') + "\n[rule.if]\ndll_xml = \"\\\"" + std::string(300, '.') +
