@@ -3,6 +3,7 @@
 #include "audit/manifest.h"
 #include "audit/rule_file.h"
 #include "audit/toml_guard.h"
+#include "output/display_text.h"
 #include "report/file_names.h"
 #include "report/text_encoding.h"
 
@@ -53,6 +54,24 @@ bool read_text(const toml::table& addon, const char* key, std::string& text, std
     return true;
 }
 
+// A key nothing reads, most often a misspelt one ("[[rules]]", "modul"),
+// would leave its check or rules out without a word: refused, with its line.
+bool only_known_keys(const toml::table& table, std::initializer_list<std::string_view> known,
+                     const std::string& where, const std::string& path, std::string& error)
+{
+    for (const auto& [key, value] : table) {
+        if (std::find(known.begin(), known.end(), key.str()) != known.end())
+            continue;
+        std::string names;
+        for (const std::string_view name : known)
+            names += (names.empty() ? "" : ", ") + std::string(name);
+        error = path + ":" + std::to_string(value.source().begin.line) + ": unknown key \"" +
+                printable_utf8(key.str()) + "\"" + where + " (it holds " + names + ")";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool load_config(const std::string& path, Config& config, std::string& error)
@@ -84,6 +103,10 @@ bool load_config(const std::string& path, Config& config, std::string& error)
         error = path + ": no [addon] table";
         return false;
     }
+    if (!only_known_keys(document, {"addon", "rule"}, " at the top of the file", path, error) ||
+        !only_known_keys(*addon, {"name", "module", "simconnect", "vc_runtimes", "manifests"},
+                         " in [addon]", path, error))
+        return false;
     std::string manifests;
     if (!read_text(*addon, "name", config.addon_name, error) ||
         !read_text(*addon, "module", config.module, error) ||

@@ -6,6 +6,7 @@
 #include "rules/rules.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace {
@@ -87,6 +88,19 @@ bool could_start_with(std::string_view pattern, std::string_view start)
     return true;
 }
 
+// A folder level no listed path has: an empty one (a backslash doubled,
+// as between single quotes it is so easily), "." or "..".
+bool has_unlisted_level(std::string_view pattern)
+{
+    for (std::size_t start = 0, end; start <= pattern.size(); start = end + 1) {
+        end = std::min(pattern.find('\\', start), pattern.size());
+        const std::string_view level = pattern.substr(start, end - start);
+        if (level.empty() || level == "." || level == "..")
+            return true;
+    }
+    return false;
+}
+
 // Some MAJOR.MINOR fits the pattern: a literal dot needs digits on both
 // sides; without one, a '*' or an inner '?' stands for it.
 bool could_be_version(std::string_view pattern)
@@ -94,6 +108,11 @@ bool could_be_version(std::string_view pattern)
     if (pattern.find_first_not_of("0123456789.*?") != std::string_view::npos ||
         std::count(pattern.begin(), pattern.end(), '.') > 1)
         return false;
+    // The report's numbers have no leading zero: "10.00" or "06.1" never come.
+    for (std::size_t i = 0; i + 1 < pattern.size(); ++i)
+        if (pattern[i] == '0' && (i == 0 || pattern[i - 1] == '.') &&
+            std::isdigit(static_cast<unsigned char>(pattern[i + 1])))
+            return false;
     const std::size_t dot = pattern.find('.');
     if (dot != std::string_view::npos)
         return dot > 0 && dot + 1 < pattern.size();
@@ -112,10 +131,11 @@ std::string shape_fault(ConditionKind kind, std::string_view pattern)
         return "it holds a control character";
     switch (kind) {
     case ConditionKind::file:
-        if (pattern.front() == '\\' || pattern.back() == '\\' ||
-            pattern.find_first_of(":/\"<>|") != std::string_view::npos)
+        if (pattern.find_first_of(":/\"<>|") != std::string_view::npos ||
+            has_unlisted_level(pattern))
             return "a file is named by its path under the install path or the side-by-side "
-                   "folder, with backslashes (such as Modules\\OldAutopilot.dll)";
+                   "folder, with backslashes (one between two names) and no . or .. (such as "
+                   "Modules\\OldAutopilot.dll)";
         break;
     case ConditionKind::fsx_cfg:
         if (pattern.find_first_of("/*?") == std::string_view::npos)
@@ -309,6 +329,15 @@ bool read_rule(const toml::table& table, RuleSite& site, const std::set<std::str
     return !unless || read_conditions(*unless, "rule.unless", site, rule.unless, error);
 }
 
+std::size_t pattern_bytes(const SupportRule& rule)
+{
+    std::size_t bytes = 0;
+    for (const std::vector<Condition>* conditions : {&rule.when, &rule.unless})
+        for (const Condition& condition : *conditions)
+            bytes += condition.pattern.masks.size() * sizeof(std::uint64_t);
+    return bytes;
+}
+
 } // namespace
 
 bool read_support_rules(const toml::table& document, const std::string& path,
@@ -329,11 +358,20 @@ bool read_support_rules(const toml::table& document, const std::string& path,
     }
     std::set<std::string> taken;
     SupportRules read;
+    std::size_t bytes = 0;
     for (const toml::node& item : *tables) {
         RuleSite site{path, "", item.source().begin.line};
         SupportRule rule;
         if (!read_rule(*item.as_table(), site, taken, rule, error))
             return false;
+        bytes += pattern_bytes(rule);
+        if (bytes > max_pattern_bytes)
+            return refuse(site, site.line,
+                          "the patterns up to this rule would take more than " +
+                              std::to_string(max_pattern_bytes >> 20) +
+                              " MiB to match: write fewer stars between characters, or fewer "
+                              "such rules",
+                          error);
         taken.insert(rule.id);
         read.list.push_back(std::move(rule));
     }

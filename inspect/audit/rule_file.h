@@ -10,6 +10,12 @@
 // every report, so the cost of a report grows with their number.
 const std::size_t max_support_rules = 1000;
 
+// Nor may their patterns take more memory than this to match: a pattern
+// keeps a word of bits per segment and per character it names, so one of
+// a thousand stars between characters all different takes a megabyte or
+// two, and a thousand rules of such patterns would take gigabytes.
+const std::size_t max_pattern_bytes = 64 << 20;
+
 // Reads the [[rule]] tables of a config file (see README, "Teaching the
 // inspector a new fault"). False, with "FILE:LINE: rule "ID": why" in
 // error, for the first table that is refused: an unknown key, a bad id or

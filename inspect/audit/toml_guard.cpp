@@ -72,8 +72,14 @@ bool take_mark(Scan& scan, std::string_view toml, std::size_t at, std::string& r
 
 std::size_t toml_fault(std::string_view toml, std::string& reason)
 {
+    // Notepad saves "UTF-8" with a byte order mark, which TOML allows.
+    const std::string_view utf8_mark = "\xEF\xBB\xBF";
+    if (toml.substr(0, 2) == "\xFF\xFE" || toml.substr(0, 2) == "\xFE\xFF") {
+        reason = "the file is UTF-16: save it as UTF-8";
+        return 1;
+    }
     Scan scan;
-    for (std::size_t i = 0; i < toml.size(); ++i) {
+    for (std::size_t i = toml.substr(0, 3) == utf8_mark ? 3 : 0; i < toml.size(); ++i) {
         const char c = toml[i];
         if (c == '"' || c == '\'') {
             const std::size_t length = string_length(toml, i);

@@ -15,6 +15,7 @@
 // - a character outside ASCII where TOML allows none (outside strings and
 //   comments) reaches a branch of it marked unreachable: behaviour the
 //   compiler may make anything.
+// A UTF-8 byte order mark is passed over; a UTF-16 one is a fault of line 1.
 // The line (from 1) of the first such fault, with why in reason; 0 when the
 // text has none.
 const std::size_t max_toml_nesting = 100;

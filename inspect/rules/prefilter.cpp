@@ -18,23 +18,27 @@ unsigned char folded_byte(char c)
     return static_cast<unsigned char>(fold_case(c));
 }
 
-// The trie of the pieces: its transitions (no_state where it has none)
-// and, per state, the patterns whose piece ends there.
+// The trie of the pieces: its transitions (no_state where it has none),
+// per state the patterns whose piece ends there, and its link.
 struct Trie {
     std::vector<std::uint32_t> next;
     std::vector<std::vector<std::uint32_t>> ends;
+    std::vector<std::uint32_t> link;
 };
 
 std::uint32_t add_state(Trie& trie, std::size_t classes)
 {
     trie.next.resize(trie.next.size() + classes, no_state);
     trie.ends.emplace_back();
+    trie.link.push_back(no_state);
     return static_cast<std::uint32_t>(trie.ends.size() - 1);
 }
 
 // Every missing transition becomes the one its longest proper suffix in
-// the trie takes, and each state also reports the pieces ending at that
-// suffix: breadth first, so a suffix is complete before it is used.
+// the trie takes, and each state links to the longest such suffix where a
+// piece ends: breadth first, so a suffix is complete before it is used.
+// Copying the suffix's pieces into each state instead would have a byte
+// that ends a piece shared by every rule list them all, again and again.
 void complete_transitions(Trie& trie, std::size_t classes)
 {
     std::vector<std::uint32_t> suffix(trie.ends.size(), 0);
@@ -57,8 +61,7 @@ void complete_transitions(Trie& trie, std::size_t classes)
                 continue;
             }
             suffix[target] = fallback;
-            const std::vector<std::uint32_t>& inherited = trie.ends[fallback];
-            trie.ends[target].insert(trie.ends[target].end(), inherited.begin(), inherited.end());
+            trie.link[target] = trie.ends[fallback].empty() ? trie.link[fallback] : fallback;
             queue.push_back(target);
         }
     }
@@ -151,7 +154,8 @@ Prefilter build_prefilter(const std::vector<std::string>& pieces)
     filter.next = std::move(trie.next);
     for (std::uint32_t& target : filter.next)
         target = static_cast<std::uint32_t>(target * filter.classes) |
-                 (trie.ends[target].empty() ? 0 : found_flag);
+                 (trie.ends[target].empty() && trie.link[target] == no_state ? 0 : found_flag);
+    filter.link = std::move(trie.link);
     for (const std::vector<std::uint32_t>& ends : trie.ends) {
         filter.output.push_back(static_cast<std::uint32_t>(filter.found.size()));
         filter.found.insert(filter.found.end(), ends.begin(), ends.end());
@@ -165,6 +169,7 @@ Prefilter build_prefilter(const std::vector<std::string>& pieces)
 void prefilter_restart(const Prefilter& filter, PrefilterHits& hits)
 {
     hits.seen.resize(filter.patterns, 0);
+    hits.state_seen.resize(filter.link.size(), 0);
     hits.state = 0;
     hits.patterns.clear();
     ++hits.serial;
@@ -172,20 +177,25 @@ void prefilter_restart(const Prefilter& filter, PrefilterHits& hits)
 
 namespace {
 
-// The found flag's pieces of a state into hits, each once; into the trail
-// too, with the byte they ended at, when there is one.
+// The pieces ending at a state and along its links into hits, each once;
+// into the trail too, with the byte they ended at, when there is one. A
+// state already taken in this text had its links taken with it, so each
+// state's pieces are read once a text, whatever the bytes that reach it.
 void take_found(const Prefilter& filter, std::uint32_t row, PrefilterHits& hits,
                 PrefilterTrail* trail, std::size_t at)
 {
-    const std::size_t state = row / filter.classes;
-    for (std::uint32_t k = filter.output[state]; k < filter.output[state + 1]; ++k) {
-        const std::uint32_t pattern = filter.found[k];
-        if (hits.seen[pattern] == hits.serial)
-            continue;
-        hits.seen[pattern] = hits.serial;
-        hits.patterns.push_back(pattern);
-        if (trail)
-            trail->hits.emplace_back(static_cast<std::uint32_t>(at), pattern);
+    for (std::uint32_t state = static_cast<std::uint32_t>(row / filter.classes);
+         state != no_state && hits.state_seen[state] != hits.serial; state = filter.link[state]) {
+        hits.state_seen[state] = hits.serial;
+        for (std::uint32_t k = filter.output[state]; k < filter.output[state + 1]; ++k) {
+            const std::uint32_t pattern = filter.found[k];
+            if (hits.seen[pattern] == hits.serial)
+                continue;
+            hits.seen[pattern] = hits.serial;
+            hits.patterns.push_back(pattern);
+            if (trail)
+                trail->hits.emplace_back(static_cast<std::uint32_t>(at), pattern);
+        }
     }
 }
 

@@ -15,10 +15,13 @@ struct Prefilter {
     std::array<std::uint8_t, 256> class_of{};  // a byte's class; 0: in no piece
     std::size_t classes = 1;
     // Per state, per class: the next state's row (its number times
-    // classes), with found_flag set when pieces end there.
+    // classes), with found_flag set when pieces end there or along its link.
     std::vector<std::uint32_t> next;
     std::vector<std::uint32_t> output;  // per state, where its pieces start in found;
     std::vector<std::uint32_t> found;   // then one past: pattern numbers
+    // Per state, the state of its longest proper suffix where a piece ends
+    // (whose pieces it holds too), or UINT32_MAX.
+    std::vector<std::uint32_t> link;
     // Bit a * 256 + b: some piece starts with the bytes a, b (as folded);
     // at the start state the bytes before such a pair are passed over.
     std::vector<std::uint64_t> starts;
@@ -42,6 +45,7 @@ struct PrefilterHits {
     std::uint32_t state = 0;  // the automaton's row
     std::vector<std::uint32_t> patterns;
     std::vector<std::uint32_t> seen;  // per pattern, the serial it was last seen in
+    std::vector<std::uint32_t> state_seen;  // per state, likewise
     std::uint32_t serial = 0;
 };
 

@@ -45,7 +45,9 @@ bool shows_whole_part(ConditionKind kind, const Report& report)
         return true;
     case ConditionKind::windows: return report.windows.present;
     case ConditionKind::assembly: return whole(report.side_by_side);
-    default: return report.files.release.has_value();
+    default:
+        // No file matching is a fact only of a tree listed whole.
+        return report.files.release && (matched_release(report) || whole(report.vok));
     }
 }
 

@@ -265,8 +265,8 @@ void search_assemblies(Search& search, const Report& report)
 
 void search_release(Search& search, const Report& report)
 {
-    if (report.files.release)
-        consider(search, {*report.files.release}, Item{0});
+    if (const std::string* release = matched_release(report))
+        consider(search, {*release}, Item{0});
 }
 
 void search_kind(Search& search, ConditionKind kind, const Report& report, const Config& config)
@@ -283,6 +283,15 @@ void search_kind(Search& search, ConditionKind kind, const Report& report, const
 }
 
 } // namespace
+
+const std::string* matched_release(const Report& report)
+{
+    if (report.files.release)
+        for (const AuditedFile& file : report.files.files)
+            if (file.status == FileStatus::ok)
+                return &*report.files.release;
+    return nullptr;
+}
 
 bool search_conditions(const Report& report, const Config& config, Matches& matches)
 {

@@ -18,6 +18,11 @@ struct Match {
     std::string text;
 };
 
+// The release the add-on's files match best, once one of them at least
+// has the digest it ships: the audit picks one even when none has (an
+// empty add-on folder, every file changed), which names no release.
+const std::string* matched_release(const Report& report);
+
 using Matches = std::array<std::vector<Match>, condition_kind_count>;
 
 // The first match of every condition of the config's rules, by kind and

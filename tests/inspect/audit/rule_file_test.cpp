@@ -18,6 +18,22 @@ std::string many_rules(int count)
     return text;
 }
 
+// Rules of two patterns of a thousand characters, 63 all different, with
+// stars between them: 500,000 bytes each to match, so the 66th rule
+// (line 522) passes 64 MiB.
+std::string costly_rules(int count)
+{
+    const std::string alphabet = "0123456789abcdefghijklmnopqrstuvwxyz!#$%&()+,-.;<=>@[]^_`{}~|/:";
+    std::string pattern;
+    for (std::size_t i = 0; i < 1000; ++i)
+        pattern += (i ? "*" : "") + alphabet.substr(i % alphabet.size(), 1);
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += rule("r" + std::to_string(i),
+                     "release = '" + pattern + "'\n[rule.unless]\nrelease = '" + pattern + "'");
+    return text;
+}
+
 // A config of "[addon]" and then text (so line 2 is the text's first).
 // line 0: it is read; else the error names that line, and holds what.
 struct Case {
@@ -65,10 +81,16 @@ const Case cases[] = {
     {"a Windows version without its minor", rule("a", "windows = '5.'"), 7, "MAJOR.MINOR"},
     {"a Windows version without its dot", rule("a", "windows = '51'"), 7, "MAJOR.MINOR"},
     {"a Windows version without its major", rule("a", "windows = '.1'"), 7, "MAJOR.MINOR"},
+    {"a Windows minor with a leading zero", rule("a", "windows = '10.00'"), 7, "MAJOR.MINOR"},
+    {"a Windows major with a leading zero", rule("a", "windows = '06.*'"), 7, "MAJOR.MINOR"},
     {"a Windows version too short for its dot", rule("a", "windows = '5?'"), 7, "MAJOR.MINOR"},
     {"an fsx.cfg line without its section", rule("a", "fsx_cfg = 'TEXTURE_MAX_LOAD=9'"), 7, "SECTION/KEY=VALUE"},
     {"a registry key without its root", rule("a", "registry = 'SOFTWARE\\Vok'"), 7, "HKEY_LOCAL_MACHINE\\"},
     {"a file by its absolute path", rule("a", "file = 'C:\\FSX\\Modules\\x.dll'"), 7, "under the install path"},
+    {"a backslash doubled between single quotes", rule("a", "file = 'Modules\\\\x.dll'"), 7,
+     "one between two names"},
+    {"a file reached through ..", rule("a", "file = 'Vok\\..\\Modules\\x.dll'"), 7, "no . or .."},
+    {"a file under .", rule("a", "file = '.\\Modules\\x.dll'"), 7, "no . or .."},
     {"a file with slashes", rule("a", "file = 'Modules/x.dll'"), 7, "with backslashes"},
     {"an assembly with its folder", rule("a", "assembly = 'winsxs\\x86_*'"), 7, "without its path"},
     {"an empty pattern", rule("a", "release = ''"), 7, "it is empty"},
@@ -78,6 +100,7 @@ const Case cases[] = {
      "longer than 1000"},
     {"[rule] as a single table", "[rule]\nid = 'a'\n", 2, "rules are written as [[rule]] tables"},
     {"1001 rules", many_rules(1001), 2, "more than 1000 rules"},
+    {"66 rules of patterns that take a megabyte to match", costly_rules(66), 522, "more than 64 MiB"},
     {"a header of a hundred thousand dotted keys", "[x]\n[" + [] {
          std::string keys = "k";
          for (int i = 0; i < 100000; ++i)
@@ -88,6 +111,10 @@ const Case cases[] = {
      "a table header that does not start with a name"},
     {"a character outside ASCII outside quotes", "[rule]\nid = 'a'\n\xCD\x93\n", 4,
      "a character outside ASCII outside quotes"},
+    {"[[rules]] for [[rule]]", "[[rules]]\nid = 'a'\n", 2, "unknown key \"rules\" at the top of the file"},
+    {"[Addon] beside [addon]", "[Addon]\nname = 'x'\n", 2, "unknown key \"Addon\" at the top"},
+    {"a misspelt [addon] key", "name = 'Vok'\nmodul = 'Modules\\x.dll'\n", 3,
+     "unknown key \"modul\" in [addon]"},
     // Hostile but sound.
     {"a pattern of stars alone, markup and controls in the message",
      "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = \"<script>x</script>\\u001b[31m\"\n[rule.if]\nfile = '***'\n",
@@ -95,10 +122,14 @@ const Case cases[] = {
     {"a pattern of 1000 characters and as many stars",
      rule("a", "release = '" + std::string(1000, '*') + std::string(1000, '?') + "'"), 0, nullptr},
     {"1000 rules", many_rules(1000), 0, nullptr},
+    {"65 rules of patterns that take a megabyte to match", costly_rules(65), 0, nullptr},
+    {"names that start with dots", rule("a", "file = 'Vok\\..cfg\\.*'"), 0, nullptr},
     {"a line feed in a registry value's pattern", rule("a", "registry = \"HKEY_USERS\\\\*=one\\ntwo\""), 0,
      nullptr},
     {"a ? or a * for the Windows version's dot", rule("a", "windows = '6?1'") + rule("b", "windows = '6*'"), 0,
      nullptr},
+    {"a Windows version with zeros that are no leading ones",
+     rule("a", "windows = '10.0'") + rule("b", "windows = '5.10'"), 0, nullptr},
     {"dots and brackets inside strings and comments",
      "[[rule]]\nid = 'a'\nseverity = 'info'\nmessage = '" + std::string(300, '.') +
          "[{'\n# " + std::string(300, '[') + "\n[rule.if]\ndll_xml = \"\\\"" + std::string(300, '.') +
@@ -106,23 +137,41 @@ const Case cases[] = {
      0, nullptr},
 };
 
+void expect_read_or_refused(const Case& c, const std::string& config_text)
+{
+    SCOPED_TRACE(c.name);
+    Config config;
+    std::string error;
+    const bool loaded = load_config_text(config_text, config, error);
+    EXPECT_EQ(loaded, c.line == 0) << error;
+    if (loaded) {
+        EXPECT_FALSE(config.rules.list.empty());
+        return;
+    }
+    const std::string at = "ravelo-inspect.toml:" + std::to_string(c.line) + ": ";
+    EXPECT_NE(error.find(at), std::string::npos) << error;
+    EXPECT_NE(error.find(c.what), std::string::npos) << error;
+    EXPECT_TRUE(config.rules.list.empty());
+}
+
 TEST(RuleFile, RefusedWithTheLineAndTheRule)
 {
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Config config;
-        std::string error;
-        const bool loaded = load_config_text("[addon]\n" + c.text, config, error);
-        EXPECT_EQ(loaded, c.line == 0) << error;
-        if (loaded) {
-            EXPECT_FALSE(config.rules.list.empty());
-            continue;
-        }
-        const std::string at = "ravelo-inspect.toml:" + std::to_string(c.line) + ": ";
-        EXPECT_NE(error.find(at), std::string::npos) << error;
-        EXPECT_NE(error.find(c.what), std::string::npos) << error;
-        EXPECT_TRUE(config.rules.list.empty());
-    }
+    for (const Case& c : cases)
+        expect_read_or_refused(c, "[addon]\n" + c.text);
+}
+
+// Whole files: what comes before [addon] counts.
+TEST(RuleFile, ByteOrderMarks)
+{
+    const std::string body = "[addon]\n" + rule("a", "windows = '5.1'");
+    const Case marks[] = {
+        {"UTF-8 as Notepad saves it", "\xEF\xBB\xBF" + body, 0, nullptr},
+        {"UTF-16 LE", std::string("\xFF\xFE[\0a\0", 6), 1, "the file is UTF-16"},
+        {"UTF-16 BE", std::string("\xFE\xFF\0[\0a", 6), 1, "the file is UTF-16"},
+        {"a UTF-8 mark not at the start", body + "\xEF\xBB\xBF\n", 8, "outside ASCII"},
+    };
+    for (const Case& c : marks)
+        expect_read_or_refused(c, c.text);
 }
 
 } // namespace

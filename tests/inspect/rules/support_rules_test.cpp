@@ -26,6 +26,21 @@ const char clean[] = "clean.txt";
 const char faults[] = "faults_everywhere.txt";
 const char cut[] = "cut_by_reporter.txt";  // fsx.cfg and HKEY_CURRENT_USER cut short
 
+// Every add-on file of clean.txt but its manual with another digest; and the manual's line.
+const std::vector<std::pair<const char*, const char*>> four_files_changed = {
+    {"2d23f2fdd0899db069f1f3fa28cd97bd", "00000000000000000000000000000001"},
+    {"96a75bdbf222c58cabde08ebe2172c9f", "00000000000000000000000000000002"},
+    {"c16b83e378d1c5a9add2757be8fa4248", "00000000000000000000000000000003"},
+    {"297682423cc5bd642372849ab4b38f13", "00000000000000000000000000000004"}};
+const char manual[] = "\t. Vok manual.pdf \t437175ba4191210ee004e1d937494d09";
+
+std::vector<std::pair<const char*, const char*>> with(
+    std::vector<std::pair<const char*, const char*>> edits, const char* from, const char* to)
+{
+    edits.emplace_back(from, to);
+    return edits;
+}
+
 const Case cases[] = {
     {"a Modules file, named in another case", clean, {}, R"(file = 'modules\TERRAIN.DLL')", nullptr,
      true, 42, "file: Modules\\terrain.dll 47afa88cfb198f52733fa3d1f43d7f04"},
@@ -82,6 +97,15 @@ const Case cases[] = {
     {"a side-by-side assembly", clean, {}, R"(assembly = 'x86_Microsoft.VC80.CRT_*')", nullptr, true, 107},
     {"the release", clean, {}, R"(release = '1.1')", nullptr, true, 0, "release: 1.1"},
     {"another release", clean, {}, R"(release = '1.0')", nullptr, false},
+    {"a release picked though none of its files is there", clean,
+     with(four_files_changed, manual, "\t. Vok manual.pdf \t00000000000000000000000000000005"),
+     R"(release = '*')", nullptr, false},
+    {"unless on a release none of whose files is there", clean,
+     with(four_files_changed, manual, "\t. Vok manual.pdf \t00000000000000000000000000000005"),
+     R"(windows = '6.1')", R"(release = '1.1')", true, 13},
+    {"unless on a release picked from a tree listed in part", clean,
+     with(four_files_changed, manual, "\tPath too long..."), R"(windows = '6.1')", R"(release = '1.1')",
+     false},
     {"every condition must hold", clean, {}, "file = 'Modules\\terrain.dll'\nwindows = '5.1'", nullptr, false},
     {"evidence in the order of the kinds", clean, {}, "windows = '6.1'\nfile = 'Modules\\terrain.dll'",
      nullptr, true, 42},

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct Case {
@@ -106,6 +108,36 @@ TEST(Prefilter, TrailOfTextsSharingTheirStart)
         EXPECT_EQ(fresh.patterns, expected[i]);
     }
     EXPECT_EQ(filter.always, std::vector<std::uint32_t>{4});
+}
+
+// Pieces that end inside one another: each is found once, however many
+// bytes end it, and whether the state where it ends is reached directly,
+// along links, or both.
+TEST(Prefilter, PiecesEndingInsideOneAnother)
+{
+    const std::vector<std::string> pieces = {"aaaa", "aa", "baa", "xbaab", "a", "aa"};
+    struct Case {
+        const char* text;
+        std::vector<std::uint32_t> expected;  // sorted
+    };
+    const Case cases[] = {
+        {"a", {4}},        {"AA", {1, 4, 5}},      {"baa", {1, 2, 4, 5}}, {"aaaaaaaa", {0, 1, 4, 5}},
+        {"xbaab", {1, 2, 3, 4, 5}}, {"aaaabaa", {0, 1, 2, 4, 5}}, {"bxbab", {4}}, {"xxx", {}},
+    };
+    const Prefilter filter = build_prefilter(pieces);
+    for (const Case& c : cases) {
+        const std::string text = c.text;
+        for (std::size_t split = 0; split <= text.size(); ++split) {
+            SCOPED_TRACE(text + " split at " + std::to_string(split));
+            PrefilterHits hits;
+            prefilter_restart(filter, hits);
+            prefilter_feed(filter, hits, text.substr(0, split));
+            prefilter_feed(filter, hits, text.substr(split));
+            std::vector<std::uint32_t> found = hits.patterns;
+            std::sort(found.begin(), found.end());
+            EXPECT_EQ(found, c.expected);
+        }
+    }
 }
 
 } // namespace
