@@ -125,9 +125,17 @@ bool is_prose(std::string_view line)
            line.find_first_of("\\/=") == std::string_view::npos;
 }
 
-// The field as written, each address in it ("Ada" <ada@example.com>, two
-// of them) and each address's local part, often the customer's login or
-// name.
+// An address and its local part, often the customer's login or name.
+void add_address(Collector& collect, std::string_view local, std::string_view domain)
+{
+    collect.add(std::string(local) + std::string(domain), redacted_email_text);
+    if (local.size() >= shortest_name_word)
+        collect.add(local, redacted_email_text);
+}
+
+// The field as written and each address in it ("Ada" <ada@example.com>, two
+// of them); of a subaddress (ada+fsx@example.com), the mailbox it is
+// delivered to too, which the customer gives where no tag is wanted.
 void add_addresses(Collector& collect, std::string_view field)
 {
     collect.add(field, redacted_email_text);
@@ -137,9 +145,12 @@ void add_addresses(Collector& collect, std::string_view field)
         const std::size_t before = field.find_last_of(delimiters, at);
         const std::size_t begin = before == std::string_view::npos ? 0 : before + 1;
         const std::size_t end = std::min(field.find_first_of(delimiters, at), field.size());
-        collect.add(field.substr(begin, end - begin), redacted_email_text);
-        if (at - begin >= shortest_name_word)
-            collect.add(field.substr(begin, at - begin), redacted_email_text);
+        const std::string_view local = field.substr(begin, at - begin);
+        const std::string_view domain = field.substr(at, end - at);
+        add_address(collect, local, domain);
+        const std::size_t tag = local.find('+');
+        if (tag != std::string_view::npos && tag > 0)
+            add_address(collect, local.substr(0, tag), domain);
     }
 }
 
