@@ -163,10 +163,10 @@ std::string_view trimmed_value(std::string_view line, std::size_t value_at)
     return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
 }
 
-void add_customer_line(Collector& collect, std::string_view line)
+void add_customer_line(Collector& collect, std::string_view line, std::size_t filled)
 {
     std::size_t value_at = 0;
-    const CustomerField field = customer_field(line, value_at);
+    const CustomerField field = customer_field(line, filled, value_at);
     const std::string_view value = trimmed_value(line, value_at);
     if (value.empty() || is_layout_line(line))
         return;
@@ -234,9 +234,10 @@ PersonalData find_personal_data(std::string_view report_text)
     const std::string_view head = basic_information_of(report_text);
     const Report header = parse_report(head);
     const Span customer = customer_lines(head, header);
+    std::size_t filled = 0;
     for_each_line(head, [&](std::string_view line, std::size_t index) {
-        if (index >= customer.begin && index < customer.end)
-            add_customer_line(collect, line);
+        if (index >= customer.begin && index < customer.end && !is_blank_line(line))
+            add_customer_line(collect, line, filled++);
         return index + 1 < customer.end;
     });
     data.profile_roots = known_profile_roots();

@@ -407,10 +407,10 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
     }
 }
 
-void redact_customer_line(std::string_view line, std::string& out)
+void redact_customer_line(std::string_view line, std::size_t filled, std::string& out)
 {
     std::size_t value_at = 0;
-    const CustomerField field = customer_field(line, value_at);
+    const CustomerField field = customer_field(line, filled, value_at);
     std::string_view value = line.substr(std::min(value_at, line.size()));
     if (is_layout_line(line) || value.find_first_not_of(" \t\r") == std::string_view::npos) {
         out.append(line);
@@ -449,9 +449,11 @@ std::string redacted_report(std::string_view report_text, const PersonalData& da
                       report_text.find('\0') != std::string_view::npos);
     std::string out;
     out.reserve(report_text.size() + report_text.size() / 8);
+    std::size_t customer_filled = 0;
     for_each_line(report_text, [&](std::string_view line, std::size_t i) {
         if (inside(regions.customer, i)) {
-            redact_customer_line(line, out);
+            redact_customer_line(line, customer_filled, out);
+            customer_filled += !is_blank_line(line);
         } else if (is_windows_line(regions, i, line)) {
             out.append(line);
         } else {

@@ -94,9 +94,13 @@ Span customer_lines(std::string_view text, const Report& report);
 enum class CustomerField { name, email, forum, description };
 
 // The field a customer line holds, by its label or, where that is damaged,
-// by the label it is closest to; a line without one continues the
-// description. value_at: where the field's value starts.
-CustomerField customer_field(std::string_view line, std::size_t& value_at);
+// by the label it is closest to or else by its place (filled: how many of
+// the customer lines before it hold text, as the reporter writes the four
+// fields in order); a line without one continues the description.
+// value_at: where the field's value starts.
+CustomerField customer_field(std::string_view line, std::size_t filled, std::size_t& value_at);
+
+bool is_blank_line(std::string_view line);
 
 const char* placeholder_of(CustomerField field);
 

@@ -354,6 +354,17 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"a damaged description label",
          {{"Problem description:", "Problem descr\x9Aption:"}},
          {"The fuel gauge of the Vok panel stays dark", "It started after the last update"}, {}},
+        {"a name label that lost a byte",
+         {{"Name:                Ada Lovelace", "Nme:                Kiran Rao"},
+          hkcu("\t-> Owner \tKiran\n\t-> Other \tRao\n")},
+         {"Kiran", "Rao"}, {"Nme:                [name]\n"}},
+        {"a name label a blank short",
+         {{"Name:                Ada Lovelace", "Name:               Kiran Rao"},
+          hkcu("\t-> Owner \tKiran\n")},
+         {"Kiran", "Rao"}, {"Name:               [name]\n"}},
+        {"a forum label with a tab for its blanks",
+         {{"Forum name:          ada_flies", "Forum name:\tfly_kiran"}, hkcu("\t-> Nick \tfly_kiran\n")},
+         {"fly_kiran"}, {"Forum name:\t[forum name]\n"}},
         {"a basic information the reporter cut short before the OS version",
          {{"update.\n\nOS version:          6.1 build 7601  Windows 7\n"
            "Service pack:        1.0  Service Pack 1\n\nFSX path:            C:\\FSX\\\n"
