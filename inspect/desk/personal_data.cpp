@@ -204,8 +204,10 @@ void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
     // A name with characters the code page lacks (or read from the wrong
     // byte) has no other form in the report to look for; one that dll.xml
     // spells with references (J&#252;rgen) is read as XML shows it.
+    // A URL's escapes (Ada%20Lovelace, J%C3%BCrgen) are read as its reader
+    // shows them.
     std::vector<std::size_t> at;
-    const auto add_from = [&](std::string_view view) {
+    const auto add_from = [&](std::string_view view, bool url) {
         std::string decoded;
         if (view.find("&#") != std::string_view::npos) {
             decoded = decoded_references(view, at);
@@ -214,15 +216,17 @@ void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
         for (const Span folder : profile_folders(view, data.profile_roots)) {
             const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
             if (name.find('\x7F') == std::string_view::npos)
-                add_user(collect, data, name, users);
+                add_user(collect, data, url ? ansi_name(name) : std::string(name), users);
         }
     };
-    add_from(line);
+    add_from(line, false);
+    if (has_percent_escape(line))
+        add_from(percent_decoded(line, at), true);
     if (!text_has_nul || line.find('\0') == std::string_view::npos)
         return;
     for (bool big_endian : {false, true})
         for (std::size_t first : {0, 1})
-            add_from(narrowed_utf16(line, first, big_endian));
+            add_from(narrowed_utf16(line, first, big_endian), false);
 }
 
 } // namespace

@@ -192,6 +192,58 @@ char windows_1252_byte(char32_t unit)
     return '\x7F';
 }
 
+namespace {
+
+int hex_digit(char c)
+{
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+bool is_percent_escape(std::string_view text, std::size_t i)
+{
+    return text[i] == '%' && i + 2 < text.size() && hex_digit(text[i + 1]) >= 0 &&
+           hex_digit(text[i + 2]) >= 0;
+}
+
+} // namespace
+
+bool has_percent_escape(std::string_view line)
+{
+    for (std::size_t i = line.find('%'); i != std::string_view::npos; i = line.find('%', i + 1))
+        if (is_percent_escape(line, i))
+            return true;
+    return false;
+}
+
+std::string percent_decoded(std::string_view text, std::vector<std::size_t>& at)
+{
+    std::string decoded;
+    at.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        at.push_back(i);
+        if (is_percent_escape(text, i)) {
+            decoded += static_cast<char>(hex_digit(text[i + 1]) * 16 + hex_digit(text[i + 2]));
+            i += 3;
+        } else {
+            decoded += text[i++];
+        }
+    }
+    at.push_back(text.size());
+    return decoded;
+}
+
+std::string ansi_name(std::string_view name)
+{
+    std::string ansi;
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+        !ansi_from_utf8(name, ansi))
+        return std::string(name);
+    return ansi;
+}
+
 std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian)
 {
     std::string narrow;

@@ -312,8 +312,10 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
     for (const Span folder : profile_folders(view.text, roots_)) {
         if (overlaps_any(hard, folder))
             continue;
-        const auto user =
-            users_.find(folded_text(view.text.substr(folder.begin, folder.end - folder.begin)));
+        const std::string_view name = view.text.substr(folder.begin, folder.end - folder.begin);
+        auto user = users_.find(folded_text(name));
+        if (user == users_.end())
+            user = users_.find(folded_text(ansi_name(name)));
         add(folder, user == users_.end() ? unknown_user_ : user->second);
     }
     for (const WordMatcher::Match match : matcher_.find(view.text))
@@ -349,11 +351,15 @@ void write_replaced(std::string_view line, const std::vector<Replacement>& repla
     out.append(line.substr(copied));
 }
 
-// The replacements put in order, none overlapping another.
+// The replacements put in order, none overlapping another; of two that
+// start together the longer, which a decoded view may find (Ada%20Lovelace
+// whole where the bytes show Ada alone).
 void order(std::vector<Replacement>& found)
 {
     std::sort(found.begin(), found.end(), [](const Replacement& a, const Replacement& b) {
-        return a.begin != b.begin ? a.begin < b.begin : a.found < b.found;
+        if (a.begin != b.begin)
+            return a.begin < b.begin;
+        return a.end != b.end ? a.end > b.end : a.found < b.found;
     });
     std::size_t kept = 0;
     for (const Replacement& replacement : found)
@@ -376,6 +382,10 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
     const bool has_nul = text_has_nul_ && line.find('\0') != std::string_view::npos;
     if (!utf16_copy || !has_nul) {
         redact_xml_view({line, 0, 1, false}, markup);
+        if (!markup && has_percent_escape(line)) {
+            decoded_ = percent_decoded(line, decoded_at_);
+            redact_view({decoded_, 0, 1, false, &decoded_at_}, nullptr);
+        }
         // Beside a NUL, a letter is UTF-16's, which the views below read.
         if (has_nul)
             found_.erase(std::remove_if(found_.begin(), found_.end(),

@@ -64,6 +64,18 @@ char windows_1252_byte(char32_t unit);
 // of ANSI text read in pairs do.
 std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian);
 
+// Whether a line holds a URL's escape (%20), whose path names a profile
+// as file:///C:/Users/Ada%20Lovelace/ does.
+bool has_percent_escape(std::string_view line);
+
+// The text with each %XX made the byte it stands for, and in at where each
+// byte of it starts in text, with text's size last.
+std::string percent_decoded(std::string_view text, std::vector<std::size_t>& at);
+
+// A name as the report's bytes spell it, where a URL spells it in UTF-8
+// (J%C3%BCrgen); the name itself where it is no UTF-8 or plain ASCII.
+std::string ansi_name(std::string_view name);
+
 // --- The report's own words and layout (report_words.cpp)
 
 // Words (folded) a placeholder must never replace outside a profile

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace {
@@ -87,13 +88,31 @@ std::string references_read(const std::string& text)
     return out;
 }
 
+// The text as a browser reads a URL: "Ada%20Lovelace" is Ada Lovelace.
+std::string url_read(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto hex = [&](std::size_t k) {
+            return k < text.size() && std::isxdigit(static_cast<unsigned char>(text[k]));
+        };
+        if (text[i] == '%' && hex(i + 1) && hex(i + 2)) {
+            out += static_cast<char>(std::stoul(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 // Whether text holds the secret as whole words, in any case, as the
 // report's bytes, UTF-8 or UTF-16 of either order, also as JSON writes a
-// backslash and as XML reads a character reference.
+// backslash, as XML reads a character reference and a browser a URL.
 bool holds(const std::string& text, const std::string& secret)
 {
-    if (text.find("&#") != std::string::npos) {
-        const std::string read = references_read(text);
+    for (const auto read_as : {references_read, url_read}) {
+        const std::string read = read_as(text);
         if (read != text && holds(read, secret))
             return true;
     }
@@ -453,6 +472,12 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
            "    <Path>C:\\Users\\J&#252;rgen\\Documents\\T.dll</Path>\n  </Launch.Addon>\n"
            "</SimBase.Document>"}},
          {"Ada", "Lovelace", "J\xFCrgen"}, {"'s tools</Name>", "\\Documents\\T.dll</Path>"}},
+        {"profiles named in URLs' escapes: the customer's own in UTF-8, another",
+         {app("C:\\Users\\J\xFCrgen Rao\\AppData\\Roaming"),
+          hkcu("\t-> Doc \tfile:///C:/Users/J%C3%BCrgen%20Rao/x.pdf\n"
+               "\t-> Other \tfile:///C:/Users/Bob%20Smith/y.pdf\n")},
+         {"J\xFCrgen", "Rao", "Bob", "Smith"},
+         {"file:///C:/Users/[user]/x.pdf", "file:///C:/Users/[user 2]/y.pdf"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
