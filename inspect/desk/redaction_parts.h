@@ -35,7 +35,7 @@ void for_each_line(std::string_view text, Visit visit)
 
 // The profile roots of every Windows: Users, Documents and Settings, the
 // German XP's Dokumente und Einstellungen, their short names, NT's
-// WINNT\Profiles.
+// WINNT\Profiles, and the names Explorer shows for Users (C:\Benutzer).
 const std::vector<std::string>& known_profile_roots();
 
 // The profile folder of an App data path (C:\Users\NAME\AppData\Roaming,

@@ -316,6 +316,12 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {app("E:\\Perfiles\\Mar\xED" "a\\Datos de programa"),
           hkcu("\t-> Shared \tE:\\Perfiles\\Kiran\\Mis documentos\n")},
          {"Mar\xED" "a", "Kiran"}, {"Datos de programa"}},
+        {"profiles under names Explorer shows for Users at a drive's root, an add-on's folder "
+         "of such a name elsewhere",
+         {hkcu("\t-> Last \tC:\\Benutzer\\Bobby\\x.flt\n"
+               "\t-> Other \tc:\\\xCF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xE8\\Pyotr\\y\n"
+               "\t-> Panels \tC:\\FSX\\Vok\\Benutzer\\Panel1\\p.cfg\n")},
+         {"Bobby", "Pyotr"}, {"\\Vok\\Benutzer\\Panel1\\p.cfg\n"}},
         {"a roaming profile on a share", {app("\\\\files\\home$\\kiran\\Application Data")},
          {"kiran"}, {"\\\\files\\home$\\"}},
         {"a name outside ASCII in registry data, a file name, UTF-8 and UTF-16 text",
