@@ -356,6 +356,15 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {"Al", "\x8A\xE1rka"},
          {utf16("AlTools.dll"), utf16("<Path>"), utf16("'s tools")},
          true},
+        {"UTF-16 dll.xml through a profile whose name ends past Latin-1, the folder after it",
+         {app("C:\\Users\\Tom\xE1\x9A\\AppData\\Roaming"),
+          {"</SimBase.Document>",
+           "  <Launch.Addon>\n    <Name>Tools</Name>\n"
+           "    <Path>C:\\Users\\Tom\xE1\x9A\\Documents\\Tools.dll</Path>\n  </Launch.Addon>\n"
+           "</SimBase.Document>"}},
+         {"Tom\xE1\x9A"},
+         {utf16("<Path>C:\\Users\\[user]\\Documents\\Tools.dll</Path>")},
+         true},
         {"the XP profile folder, in another case elsewhere",
          {app("C:\\Documents and Settings\\Ada Byron\\Application Data"),
           hkcu("\t-> Panels \tC:\\Documents and Settings\\ADA BYRON\\FSX\\\n")},
