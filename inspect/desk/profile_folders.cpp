@@ -102,42 +102,43 @@ bool is_letter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// A root's parent: its name, or ":" for any drive (the first component of
-// a path in a line, which runs from the line's start).
-bool is_parent(std::string_view wanted, std::string_view parent)
+// A drive (the first component of a path in a line, which runs from the
+// line's start).
+bool is_drive(std::string_view parent)
 {
-    if (wanted != ":")
-        return same_text(wanted, parent);
     const std::size_t size = parent.size();
     return size >= 2 && parent[size - 1] == ':' && is_letter(parent[size - 2]) &&
            (size == 2 || !is_letter(parent[size - 3]));
 }
 
-// A root is one folder's name, or a folder and its parent's ("winnt\profiles",
-// ":\benutzer").
-bool is_root(std::string_view parent, std::string_view component,
-             const std::vector<std::string>& roots)
-{
-    for (const std::string_view root : roots) {
-        if (root.size() < component.size())
-            continue;
-        const std::size_t rest = root.size() - component.size();
-        if ((rest == 0 || (root[rest - 1] == '\\' && is_parent(root.substr(0, rest - 1), parent))) &&
-            same_text(root.substr(rest), component))
-            return true;
-    }
-    return false;
-}
-
 // The names Explorer shows for Users in the languages of Windows, in their
 // ANSI code pages, which a customer copies into a path; elsewhere than at a
 // drive's root such a folder is an add-on's own.
-const char* const users_shown_as[] = {
+const std::string_view users_shown_as[] = {
     "Benutzer", "Utilisateurs", "Usuarios", "Usu\xE1rios", "Utilizadores", "Utenti",
     "Gebruikers", "Anv\xE4ndare", "Brugere", "Brukere", "K\xE4ytt\xE4j\xE4t",
     "U\xBFytkownicy", "U\x9Eivatel\xE9", "Felhaszn\xE1l\xF3k", "Kullan\xFD" "c\xFD" "lar",
     "\xCF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xE8", "\xD7\xF1\xDE\xF3\xF4\xE5\xF2",
     "\x83\x86\x81[\x83U\x81["};
+
+// A root is one folder's name, or a folder and its parent's ("winnt\profiles").
+bool is_root(std::string_view parent, std::string_view component,
+             const std::vector<std::string>& roots)
+{
+    if (is_drive(parent))
+        for (const std::string_view shown : users_shown_as)
+            if (same_text(shown, component))
+                return true;
+    for (const std::string_view root : roots) {
+        if (root.size() < component.size())
+            continue;
+        const std::size_t rest = root.size() - component.size();
+        if ((rest == 0 || (root[rest - 1] == '\\' && same_text(root.substr(0, rest - 1), parent))) &&
+            same_text(root.substr(rest), component))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -145,14 +146,9 @@ const std::vector<std::string>& known_profile_roots()
 {
     // NT's profiles stand in its own folder: elsewhere a Profiles folder is
     // an add-on's (FSX\Modules\Profiles).
-    static const std::vector<std::string> roots = [] {
-        std::vector<std::string> names = {
-            "users",    "documents and settings", "dokumente und einstellungen", "docume~1",
-            "dokume~1", "winnt\\profiles",       "windows\\profiles"};
-        for (const char* shown : users_shown_as)
-            names.push_back(":\\" + folded_text(shown));
-        return names;
-    }();
+    static const std::vector<std::string> roots = {
+        "users",    "documents and settings", "dokumente und einstellungen", "docume~1",
+        "dokume~1", "winnt\\profiles",       "windows\\profiles"};
     return roots;
 }
 

@@ -24,8 +24,7 @@ struct PersonalData {
     // each is also looked for as UTF-8 and as UTF-16LE.
     std::vector<std::pair<std::string, std::string>> texts;
     // Folders (case folded; a name, or a parent's and its own as
-    // winnt\profiles, :\benutzer for one at a drive's root) each of whose
-    // subfolders is someone's profile.
+    // winnt\profiles) each of whose subfolders is someone's profile.
     std::vector<std::string> profile_roots;
     // Each profile folder's name and its placeholder.
     std::vector<std::pair<std::string, std::string>> profiles;

@@ -35,7 +35,7 @@ void for_each_line(std::string_view text, Visit visit)
 
 // The profile roots of every Windows: Users, Documents and Settings, the
 // German XP's Dokumente und Einstellungen, their short names, NT's
-// WINNT\Profiles, and the names Explorer shows for Users (C:\Benutzer).
+// WINNT\Profiles.
 const std::vector<std::string>& known_profile_roots();
 
 // The profile folder of an App data path (C:\Users\NAME\AppData\Roaming,
@@ -48,8 +48,9 @@ struct AppDataProfile {
 AppDataProfile app_data_profile(std::string_view app_data_path);
 
 // The folders of a line that stand right under one of roots (folded names,
-// whole path components): someone's profile, unless it is one that every
-// Windows has (Public, All Users, Default).
+// whole path components) or under a name Explorer shows for Users at a
+// drive's root (C:\Benutzer): someone's profile, unless it is one that
+// every Windows has (Public, All Users, Default).
 std::vector<Span> profile_folders(std::string_view line, const std::vector<std::string>& roots);
 
 // The 8.3 short names Windows may give a folder of that name (ADALOV~1),
