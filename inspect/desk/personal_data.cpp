@@ -125,9 +125,17 @@ bool is_prose(std::string_view line)
            line.find_first_of("\\/=") == std::string_view::npos;
 }
 
-// The field as written, each address in it ("Ada" <ada@example.com>, two
-// of them) and each address's local part, often the customer's login or
-// name.
+// An address and its local part, often the customer's login or name.
+void add_address(Collector& collect, std::string_view local, std::string_view domain)
+{
+    collect.add(std::string(local) + std::string(domain), redacted_email_text);
+    if (local.size() >= shortest_name_word)
+        collect.add(local, redacted_email_text);
+}
+
+// The field as written and each address in it ("Ada" <ada@example.com>, two
+// of them); of a subaddress (ada+fsx@example.com), the mailbox it is
+// delivered to too, which the customer gives where no tag is wanted.
 void add_addresses(Collector& collect, std::string_view field)
 {
     collect.add(field, redacted_email_text);
@@ -137,9 +145,12 @@ void add_addresses(Collector& collect, std::string_view field)
         const std::size_t before = field.find_last_of(delimiters, at);
         const std::size_t begin = before == std::string_view::npos ? 0 : before + 1;
         const std::size_t end = std::min(field.find_first_of(delimiters, at), field.size());
-        collect.add(field.substr(begin, end - begin), redacted_email_text);
-        if (at - begin >= shortest_name_word)
-            collect.add(field.substr(begin, at - begin), redacted_email_text);
+        const std::string_view local = field.substr(begin, at - begin);
+        const std::string_view domain = field.substr(at, end - at);
+        add_address(collect, local, domain);
+        const std::size_t tag = local.find('+');
+        if (tag != std::string_view::npos && tag > 0)
+            add_address(collect, local.substr(0, tag), domain);
     }
 }
 
@@ -152,10 +163,10 @@ std::string_view trimmed_value(std::string_view line, std::size_t value_at)
     return line.substr(begin, line.find_last_not_of(" \t\r") - begin + 1);
 }
 
-void add_customer_line(Collector& collect, std::string_view line)
+void add_customer_line(Collector& collect, std::string_view line, std::size_t filled)
 {
     std::size_t value_at = 0;
-    const CustomerField field = customer_field(line, value_at);
+    const CustomerField field = customer_field(line, filled, value_at);
     const std::string_view value = trimmed_value(line, value_at);
     if (value.empty() || is_layout_line(line))
         return;
@@ -193,8 +204,10 @@ void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
     // A name with characters the code page lacks (or read from the wrong
     // byte) has no other form in the report to look for; one that dll.xml
     // spells with references (J&#252;rgen) is read as XML shows it.
+    // A URL's escapes (Ada%20Lovelace, J%C3%BCrgen) are read as its reader
+    // shows them.
     std::vector<std::size_t> at;
-    const auto add_from = [&](std::string_view view) {
+    const auto add_from = [&](std::string_view view, bool url) {
         std::string decoded;
         if (view.find("&#") != std::string_view::npos) {
             decoded = decoded_references(view, at);
@@ -203,15 +216,17 @@ void add_profile_folders(Collector& collect, PersonalData& data, Users& users,
         for (const Span folder : profile_folders(view, data.profile_roots)) {
             const std::string_view name = view.substr(folder.begin, folder.end - folder.begin);
             if (name.find('\x7F') == std::string_view::npos)
-                add_user(collect, data, name, users);
+                add_user(collect, data, url ? ansi_name(name) : std::string(name), users);
         }
     };
-    add_from(line);
+    add_from(line, false);
+    if (has_percent_escape(line))
+        add_from(percent_decoded(line, at), true);
     if (!text_has_nul || line.find('\0') == std::string_view::npos)
         return;
     for (bool big_endian : {false, true})
         for (std::size_t first : {0, 1})
-            add_from(narrowed_utf16(line, first, big_endian));
+            add_from(narrowed_utf16(line, first, big_endian), false);
 }
 
 } // namespace
@@ -223,9 +238,10 @@ PersonalData find_personal_data(std::string_view report_text)
     const std::string_view head = basic_information_of(report_text);
     const Report header = parse_report(head);
     const Span customer = customer_lines(head, header);
+    std::size_t filled = 0;
     for_each_line(head, [&](std::string_view line, std::size_t index) {
-        if (index >= customer.begin && index < customer.end)
-            add_customer_line(collect, line);
+        if (index >= customer.begin && index < customer.end && !is_blank_line(line))
+            add_customer_line(collect, line, filled++);
         return index + 1 < customer.end;
     });
     data.profile_roots = known_profile_roots();

@@ -97,10 +97,38 @@ bool is_short_name(std::string_view name)
            name.find_first_of(" +,;=[]") == std::string_view::npos;
 }
 
+bool is_letter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A drive (the first component of a path in a line, which runs from the
+// line's start).
+bool is_drive(std::string_view parent)
+{
+    const std::size_t size = parent.size();
+    return size >= 2 && parent[size - 1] == ':' && is_letter(parent[size - 2]) &&
+           (size == 2 || !is_letter(parent[size - 3]));
+}
+
+// The names Explorer shows for Users in the languages of Windows, in their
+// ANSI code pages, which a customer copies into a path; elsewhere than at a
+// drive's root such a folder is an add-on's own.
+const std::string_view users_shown_as[] = {
+    "Benutzer", "Utilisateurs", "Usuarios", "Usu\xE1rios", "Utilizadores", "Utenti",
+    "Gebruikers", "Anv\xE4ndare", "Brugere", "Brukere", "K\xE4ytt\xE4j\xE4t",
+    "U\xBFytkownicy", "U\x9Eivatel\xE9", "Felhaszn\xE1l\xF3k", "Kullan\xFD" "c\xFD" "lar",
+    "\xCF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xE8", "\xD7\xF1\xDE\xF3\xF4\xE5\xF2",
+    "\x83\x86\x81[\x83U\x81["};
+
 // A root is one folder's name, or a folder and its parent's ("winnt\profiles").
 bool is_root(std::string_view parent, std::string_view component,
              const std::vector<std::string>& roots)
 {
+    if (is_drive(parent))
+        for (const std::string_view shown : users_shown_as)
+            if (same_text(shown, component))
+                return true;
     for (const std::string_view root : roots) {
         if (root.size() < component.size())
             continue;
@@ -190,6 +218,58 @@ char windows_1252_byte(char32_t unit)
         if (windows_1252_code_point(static_cast<unsigned char>(byte)) == unit)
             return static_cast<char>(byte);
     return '\x7F';
+}
+
+namespace {
+
+int hex_digit(char c)
+{
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+bool is_percent_escape(std::string_view text, std::size_t i)
+{
+    return text[i] == '%' && i + 2 < text.size() && hex_digit(text[i + 1]) >= 0 &&
+           hex_digit(text[i + 2]) >= 0;
+}
+
+} // namespace
+
+bool has_percent_escape(std::string_view line)
+{
+    for (std::size_t i = line.find('%'); i != std::string_view::npos; i = line.find('%', i + 1))
+        if (is_percent_escape(line, i))
+            return true;
+    return false;
+}
+
+std::string percent_decoded(std::string_view text, std::vector<std::size_t>& at)
+{
+    std::string decoded;
+    at.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        at.push_back(i);
+        if (is_percent_escape(text, i)) {
+            decoded += static_cast<char>(hex_digit(text[i + 1]) * 16 + hex_digit(text[i + 2]));
+            i += 3;
+        } else {
+            decoded += text[i++];
+        }
+    }
+    at.push_back(text.size());
+    return decoded;
+}
+
+std::string ansi_name(std::string_view name)
+{
+    std::string ansi;
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+        !ansi_from_utf8(name, ansi))
+        return std::string(name);
+    return ansi;
 }
 
 std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian)

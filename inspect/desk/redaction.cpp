@@ -17,10 +17,18 @@ namespace {
 // dll.xml and fsx.cfg, and the side-by-side listing the rules compare.
 enum class LineKind { plain, dll_xml, fsx_cfg, side_by_side };
 
+// A copy saved as Unicode: its byte order, and the parity of the report's
+// offsets its units start at.
+struct Utf16Copy {
+    bool big_endian = false;
+    std::size_t parity = 0;
+};
+
 struct Regions {
     Span customer, dll_xml, fsx_cfg;  // line indices
     std::size_t windows_version = 0;  // line index + 1; 0: none
     bool dll_xml_utf16 = false, fsx_cfg_utf16 = false;
+    Utf16Copy dll_xml_copy, fsx_cfg_copy;
     std::vector<std::size_t> side_by_side;  // line indices, sorted
 };
 
@@ -41,6 +49,12 @@ bool is_utf16_copy(const EchoedFile& file)
     return false;
 }
 
+bool is_big_endian_copy(const EchoedFile& file)
+{
+    return file.text.compare(0, 2, "\xFE\xFF") == 0 ||
+           file.text.compare(0, 2, std::string_view("\0<", 2)) == 0;
+}
+
 Regions regions_of(std::string_view text, const Report& report)
 {
     Regions regions;
@@ -51,6 +65,8 @@ Regions regions_of(std::string_view text, const Report& report)
     regions.fsx_cfg = copy_lines(report.fsx_cfg_text);
     regions.dll_xml_utf16 = is_utf16_copy(report.dll_xml_text);
     regions.fsx_cfg_utf16 = is_utf16_copy(report.fsx_cfg_text);
+    regions.dll_xml_copy.big_endian = is_big_endian_copy(report.dll_xml_text);
+    regions.fsx_cfg_copy.big_endian = is_big_endian_copy(report.fsx_cfg_text);
     for (const AssemblyFolder& folder : report.side_by_side.folders) {
         regions.side_by_side.push_back(folder.line - 1);
         for (const TreeEntry& file : folder.files)
@@ -170,6 +186,7 @@ struct View {
     std::size_t first, step;
     bool big_endian;
     const std::vector<std::size_t>* at = nullptr;
+    bool finds_folders = true;
 
     std::size_t byte_of(std::size_t index) const
     {
@@ -196,8 +213,8 @@ public:
     // text_has_nul: whether any line may hold UTF-16 text.
     Redactor(const PersonalData& data, std::unordered_set<std::string> words, bool text_has_nul);
     // offset: of the line in the report, whose parity tells UTF-16's.
-    void redact_line(std::string_view line, std::size_t offset, LineKind kind, bool utf16_copy,
-                     std::string& out);
+    void redact_line(std::string_view line, std::size_t offset, LineKind kind,
+                     const Utf16Copy* copy, std::string& out);
     void start_dll_xml();
 
 private:
@@ -212,6 +229,7 @@ private:
     std::vector<std::string> placeholders_;  // by the matcher's tag
     std::unordered_set<std::string> words_;
     std::vector<std::string> roots_;
+    const std::vector<std::string> no_roots_;
     std::unordered_map<std::string, std::string> users_;  // placeholders by folded name
     const std::string unknown_user_ = redacted_user_text;
     // dll.xml's markup as read in the line's bytes and in UTF-16 (either
@@ -309,11 +327,13 @@ void Redactor::redact_view(const View& view, XmlPlace* markup)
                           static_cast<std::uint32_t>(found_.size()), view.step == 2,
                           view.big_endian});
     };
-    for (const Span folder : profile_folders(view.text, roots_)) {
+    for (const Span folder : profile_folders(view.text, view.finds_folders ? roots_ : no_roots_)) {
         if (overlaps_any(hard, folder))
             continue;
-        const auto user =
-            users_.find(folded_text(view.text.substr(folder.begin, folder.end - folder.begin)));
+        const std::string_view name = view.text.substr(folder.begin, folder.end - folder.begin);
+        auto user = users_.find(folded_text(name));
+        if (user == users_.end())
+            user = users_.find(folded_text(ansi_name(name)));
         add(folder, user == users_.end() ? unknown_user_ : user->second);
     }
     for (const WordMatcher::Match match : matcher_.find(view.text))
@@ -328,7 +348,8 @@ void Redactor::redact_xml_view(const View& view, XmlPlace* markup)
         return;
     }
     decoded_ = decoded_references(view.text, decoded_at_);
-    redact_view({decoded_, view.first, view.step, view.big_endian, &decoded_at_}, markup);
+    redact_view({decoded_, view.first, view.step, view.big_endian, &decoded_at_, view.finds_folders},
+                markup);
 }
 
 void write_replaced(std::string_view line, const std::vector<Replacement>& replacements,
@@ -349,11 +370,15 @@ void write_replaced(std::string_view line, const std::vector<Replacement>& repla
     out.append(line.substr(copied));
 }
 
-// The replacements put in order, none overlapping another.
+// The replacements put in order, none overlapping another; of two that
+// start together the longer, which a decoded view may find (Ada%20Lovelace
+// whole where the bytes show Ada alone).
 void order(std::vector<Replacement>& found)
 {
     std::sort(found.begin(), found.end(), [](const Replacement& a, const Replacement& b) {
-        return a.begin != b.begin ? a.begin < b.begin : a.found < b.found;
+        if (a.begin != b.begin)
+            return a.begin < b.begin;
+        return a.end != b.end ? a.end > b.end : a.found < b.found;
     });
     std::size_t kept = 0;
     for (const Replacement& replacement : found)
@@ -363,7 +388,7 @@ void order(std::vector<Replacement>& found)
 }
 
 void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind kind,
-                           bool utf16_copy, std::string& out)
+                           const Utf16Copy* copy, std::string& out)
 {
     // The side-by-side listing is the machine's, whose names the rules read.
     if (is_layout_line(line) || kind == LineKind::side_by_side) {
@@ -374,8 +399,12 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
     XmlPlace* markup = kind == LineKind::dll_xml ? markup_ : nullptr;
     found_.clear();
     const bool has_nul = text_has_nul_ && line.find('\0') != std::string_view::npos;
-    if (!utf16_copy || !has_nul) {
+    if (!copy || !has_nul) {
         redact_xml_view({line, 0, 1, false}, markup);
+        if (!markup && has_percent_escape(line)) {
+            decoded_ = percent_decoded(line, decoded_at_);
+            redact_view({decoded_, 0, 1, false, &decoded_at_}, nullptr);
+        }
         // Beside a NUL, a letter is UTF-16's, which the views below read.
         if (has_nul)
             found_.erase(std::remove_if(found_.begin(), found_.end(),
@@ -390,7 +419,13 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
             for (std::size_t first : {0, 1}) {
                 const std::string narrow = narrowed_utf16(line, first, big_endian);
                 XmlPlace& place = markup_[1 + 2 * big_endian + (offset + first) % 2];
-                redact_xml_view({narrow, first, 2, big_endian}, markup ? &place : nullptr);
+                // In a copy saved as Unicode only its own reading finds
+                // folders: another reads a letter past Latin-1 as units that
+                // swallow the separator after it (\Пётр\Documents).
+                const bool own = !copy || (big_endian == copy->big_endian &&
+                                           (offset + first) % 2 == copy->parity);
+                redact_xml_view({narrow, first, 2, big_endian, nullptr, own},
+                                markup ? &place : nullptr);
             }
     if (found_.empty()) {
         out.append(line);
@@ -407,10 +442,10 @@ void Redactor::redact_line(std::string_view line, std::size_t offset, LineKind k
     }
 }
 
-void redact_customer_line(std::string_view line, std::string& out)
+void redact_customer_line(std::string_view line, std::size_t filled, std::string& out)
 {
     std::size_t value_at = 0;
-    const CustomerField field = customer_field(line, value_at);
+    const CustomerField field = customer_field(line, filled, value_at);
     std::string_view value = line.substr(std::min(value_at, line.size()));
     if (is_layout_line(line) || value.find_first_not_of(" \t\r") == std::string_view::npos) {
         out.append(line);
@@ -422,15 +457,15 @@ void redact_customer_line(std::string_view line, std::string& out)
         out += '\r';
 }
 
-LineKind kind_of(const Regions& regions, std::size_t line, bool& utf16_copy)
+LineKind kind_of(const Regions& regions, std::size_t line, const Utf16Copy*& copy)
 {
-    utf16_copy = false;
+    copy = nullptr;
     if (inside(regions.dll_xml, line)) {
-        utf16_copy = regions.dll_xml_utf16;
+        copy = regions.dll_xml_utf16 ? &regions.dll_xml_copy : nullptr;
         return LineKind::dll_xml;
     }
     if (inside(regions.fsx_cfg, line)) {
-        utf16_copy = regions.fsx_cfg_utf16;
+        copy = regions.fsx_cfg_utf16 ? &regions.fsx_cfg_copy : nullptr;
         return LineKind::fsx_cfg;
     }
     return std::binary_search(regions.side_by_side.begin(), regions.side_by_side.end(), line)
@@ -444,22 +479,29 @@ std::string redacted_report(std::string_view report_text, const PersonalData& da
                             const Config& config)
 {
     const Report report = parse_report_layout(report_text);
-    const Regions regions = regions_of(report_text, report);
+    Regions regions = regions_of(report_text, report);
     Redactor redactor(data, installation_words(config),
                       report_text.find('\0') != std::string_view::npos);
     std::string out;
     out.reserve(report_text.size() + report_text.size() / 8);
+    std::size_t customer_filled = 0;
     for_each_line(report_text, [&](std::string_view line, std::size_t i) {
         if (inside(regions.customer, i)) {
-            redact_customer_line(line, out);
+            redact_customer_line(line, customer_filled, out);
+            customer_filled += !is_blank_line(line);
         } else if (is_windows_line(regions, i, line)) {
             out.append(line);
         } else {
-            if (i == regions.dll_xml.begin)
+            const std::size_t offset = line.data() - report_text.data();
+            if (i == regions.dll_xml.begin) {
                 redactor.start_dll_xml();
-            bool utf16_copy = false;
-            const LineKind kind = kind_of(regions, i, utf16_copy);
-            redactor.redact_line(line, line.data() - report_text.data(), kind, utf16_copy, out);
+                regions.dll_xml_copy.parity = offset % 2;
+            }
+            if (i == regions.fsx_cfg.begin)
+                regions.fsx_cfg_copy.parity = offset % 2;
+            const Utf16Copy* copy = nullptr;
+            const LineKind kind = kind_of(regions, i, copy);
+            redactor.redact_line(line, offset, kind, copy, out);
         }
         if (line.data() + line.size() < report_text.data() + report_text.size())
             out += '\n';
@@ -473,7 +515,7 @@ std::string redacted_text(std::string_view text, const PersonalData& data)
     Redactor redactor(data, installation_words(Config{}), text.find('\0') != std::string_view::npos);
     std::string out;
     for_each_line(text, [&](std::string_view line, std::size_t) {
-        redactor.redact_line(line, line.data() - text.data(), LineKind::plain, false, out);
+        redactor.redact_line(line, line.data() - text.data(), LineKind::plain, nullptr, out);
         if (line.data() + line.size() < text.data() + text.size())
             out += '\n';
         return true;

@@ -48,8 +48,9 @@ struct AppDataProfile {
 AppDataProfile app_data_profile(std::string_view app_data_path);
 
 // The folders of a line that stand right under one of roots (folded names,
-// whole path components): someone's profile, unless it is one that every
-// Windows has (Public, All Users, Default).
+// whole path components) or under a name Explorer shows for Users at a
+// drive's root (C:\Benutzer): someone's profile, unless it is one that
+// every Windows has (Public, All Users, Default).
 std::vector<Span> profile_folders(std::string_view line, const std::vector<std::string>& roots);
 
 // The 8.3 short names Windows may give a folder of that name (ADALOV~1),
@@ -63,6 +64,18 @@ char windows_1252_byte(char32_t unit);
 // a unit the code page lacks becomes DEL, which parts words as the units
 // of ANSI text read in pairs do.
 std::string narrowed_utf16(std::string_view line, std::size_t first, bool big_endian);
+
+// Whether a line holds a URL's escape (%20), whose path names a profile
+// as file:///C:/Users/Ada%20Lovelace/ does.
+bool has_percent_escape(std::string_view line);
+
+// The text with each %XX made the byte it stands for, and in at where each
+// byte of it starts in text, with text's size last.
+std::string percent_decoded(std::string_view text, std::vector<std::size_t>& at);
+
+// A name as the report's bytes spell it, where a URL spells it in UTF-8
+// (J%C3%BCrgen); the name itself where it is no UTF-8 or plain ASCII.
+std::string ansi_name(std::string_view name);
 
 // --- The report's own words and layout (report_words.cpp)
 
@@ -94,9 +107,13 @@ Span customer_lines(std::string_view text, const Report& report);
 enum class CustomerField { name, email, forum, description };
 
 // The field a customer line holds, by its label or, where that is damaged,
-// by the label it is closest to; a line without one continues the
-// description. value_at: where the field's value starts.
-CustomerField customer_field(std::string_view line, std::size_t& value_at);
+// by the label it is closest to or else by its place (filled: how many of
+// the customer lines before it hold text, as the reporter writes the four
+// fields in order); a line without one continues the description.
+// value_at: where the field's value starts.
+CustomerField customer_field(std::string_view line, std::size_t filled, std::size_t& value_at);
+
+bool is_blank_line(std::string_view line);
 
 const char* placeholder_of(CustomerField field);
 

@@ -6,6 +6,8 @@
 #include "report/lines.h"
 #include "tools/report_shape.h"
 
+#include <algorithm>
+
 namespace {
 
 const std::string_view customer_labels[] = {
@@ -78,6 +80,41 @@ std::size_t differing_bytes(std::string_view a, std::string_view b)
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
         count += a[i] != b[i];
     return count;
+}
+
+// The edits (a byte changed, lost or added) that make a into b.
+std::size_t edit_distance(std::string_view a, std::string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// A label that lost or gained a byte (Nme:, Forumname:, a tab for its
+// blanks) ends at its colon; its value starts after the blanks that follow.
+// Where no such label stands, the whole line is the value.
+std::size_t value_after_damaged_label(std::string_view line, std::string_view label)
+{
+    label = label.substr(0, label.find(':') + 1);
+    const std::size_t colon =
+        line.substr(0, customer_label_size + label_damage_tolerated).find(':');
+    if (colon == std::string_view::npos ||
+        edit_distance(line.substr(0, colon + 1), label) > label_damage_tolerated)
+        return 0;
+    std::size_t at = colon + 1;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    return at;
 }
 
 } // namespace
@@ -193,7 +230,7 @@ Span customer_lines(std::string_view text, const Report& report)
     return {begin, cut_short ? last_text : end};
 }
 
-CustomerField customer_field(std::string_view line, std::size_t& value_at)
+CustomerField customer_field(std::string_view line, std::size_t filled, std::size_t& value_at)
 {
     const CustomerField fields[] = {CustomerField::name, CustomerField::email,
                                     CustomerField::forum, CustomerField::description};
@@ -204,10 +241,23 @@ CustomerField customer_field(std::string_view line, std::size_t& value_at)
     if (line.size() >= customer_label_size)
         for (std::size_t k = 0; k < 4; ++k)
             if (differing_bytes(line.substr(0, customer_label_size), customer_labels[k]) <=
-                label_damage_tolerated)
+                label_damage_tolerated) {
+                value_at = value_after_damaged_label(line, customer_labels[k]);
+                if (value_at == 0)
+                    value_at = customer_label_size;
                 return fields[k];
+            }
+    if (filled < 4) {
+        value_at = value_after_damaged_label(line, customer_labels[filled]);
+        return fields[filled];
+    }
     value_at = 0;
     return CustomerField::description;
+}
+
+bool is_blank_line(std::string_view line)
+{
+    return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
 const char* placeholder_of(CustomerField field)

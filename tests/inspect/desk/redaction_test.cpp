@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace {
@@ -87,13 +88,31 @@ std::string references_read(const std::string& text)
     return out;
 }
 
+// The text as a browser reads a URL: "Ada%20Lovelace" is Ada Lovelace.
+std::string url_read(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto hex = [&](std::size_t k) {
+            return k < text.size() && std::isxdigit(static_cast<unsigned char>(text[k]));
+        };
+        if (text[i] == '%' && hex(i + 1) && hex(i + 2)) {
+            out += static_cast<char>(std::stoul(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 // Whether text holds the secret as whole words, in any case, as the
 // report's bytes, UTF-8 or UTF-16 of either order, also as JSON writes a
-// backslash and as XML reads a character reference.
+// backslash, as XML reads a character reference and a browser a URL.
 bool holds(const std::string& text, const std::string& secret)
 {
-    if (text.find("&#") != std::string::npos) {
-        const std::string read = references_read(text);
+    for (const auto read_as : {references_read, url_read}) {
+        const std::string read = read_as(text);
         if (read != text && holds(read, secret))
             return true;
     }
@@ -297,6 +316,12 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {app("E:\\Perfiles\\Mar\xED" "a\\Datos de programa"),
           hkcu("\t-> Shared \tE:\\Perfiles\\Kiran\\Mis documentos\n")},
          {"Mar\xED" "a", "Kiran"}, {"Datos de programa"}},
+        {"profiles under names Explorer shows for Users at a drive's root, an add-on's folder "
+         "of such a name elsewhere",
+         {hkcu("\t-> Last \tC:\\Benutzer\\Bobby\\x.flt\n"
+               "\t-> Other \tc:\\\xCF\xEE\xEB\xFC\xE7\xEE\xE2\xE0\xF2\xE5\xEB\xE8\\Pyotr\\y\n"
+               "\t-> Panels \tC:\\FSX\\Vok\\Benutzer\\Panel1\\p.cfg\n")},
+         {"Bobby", "Pyotr"}, {"\\Vok\\Benutzer\\Panel1\\p.cfg\n"}},
         {"a roaming profile on a share", {app("\\\\files\\home$\\kiran\\Application Data")},
          {"kiran"}, {"\\\\files\\home$\\"}},
         {"a name outside ASCII in registry data, a file name, UTF-8 and UTF-16 text",
@@ -331,6 +356,15 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {"Al", "\x8A\xE1rka"},
          {utf16("AlTools.dll"), utf16("<Path>"), utf16("'s tools")},
          true},
+        {"UTF-16 dll.xml through a profile whose name ends past Latin-1, the folder after it",
+         {app("C:\\Users\\Tom\xE1\x9A\\AppData\\Roaming"),
+          {"</SimBase.Document>",
+           "  <Launch.Addon>\n    <Name>Tools</Name>\n"
+           "    <Path>C:\\Users\\Tom\xE1\x9A\\Documents\\Tools.dll</Path>\n  </Launch.Addon>\n"
+           "</SimBase.Document>"}},
+         {"Tom\xE1\x9A"},
+         {utf16("<Path>C:\\Users\\[user]\\Documents\\Tools.dll</Path>")},
+         true},
         {"the XP profile folder, in another case elsewhere",
          {app("C:\\Documents and Settings\\Ada Byron\\Application Data"),
           hkcu("\t-> Panels \tC:\\Documents and Settings\\ADA BYRON\\FSX\\\n")},
@@ -354,6 +388,17 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
         {"a damaged description label",
          {{"Problem description:", "Problem descr\x9Aption:"}},
          {"The fuel gauge of the Vok panel stays dark", "It started after the last update"}, {}},
+        {"a name label that lost a byte",
+         {{"Name:                Ada Lovelace", "Nme:                Kiran Rao"},
+          hkcu("\t-> Owner \tKiran\n\t-> Other \tRao\n")},
+         {"Kiran", "Rao"}, {"Nme:                [name]\n"}},
+        {"a name label a blank short",
+         {{"Name:                Ada Lovelace", "Name:               Kiran Rao"},
+          hkcu("\t-> Owner \tKiran\n")},
+         {"Kiran", "Rao"}, {"Name:               [name]\n"}},
+        {"a forum label with a tab for its blanks",
+         {{"Forum name:          ada_flies", "Forum name:\tfly_kiran"}, hkcu("\t-> Nick \tfly_kiran\n")},
+         {"fly_kiran"}, {"Forum name:\t[forum name]\n"}},
         {"a basic information the reporter cut short before the OS version",
          {{"update.\n\nOS version:          6.1 build 7601  Windows 7\n"
            "Service pack:        1.0  Service Pack 1\n\nFSX path:            C:\\FSX\\\n"
@@ -405,6 +450,10 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
          {{"ada@example.com", "\"Kiran\" <kiran.sharma@contoso.net>, k.s@mail.in"},
           hkcu("\t-> Login \tkiran.sharma\n\t-> Other \tk.s\n"), fsx("User=KIRAN.SHARMA\n")},
          {"kiran.sharma@contoso.net", "kiran.sharma", "k.s"}, {"Login", "User="}},
+        {"a subaddressed e-mail: the mailbox without its tag",
+         {{"ada@example.com", "Kiran.Sharma+fsx@Example.COM"},
+          hkcu("\t-> Mail \tkiran.sharma@example.com\n\t-> Login \tKIRAN.SHARMA\n")},
+         {"kiran.sharma@example.com", "kiran.sharma"}, {"Login"}},
         {"typographic quotes and a no-break space beside the name",
          {hkcu("\t-> Owner \t\x93" "Ada\x94 \xABLovelace\xBB\n\t-> Livery \tAda\x92s\xA0panel\n")},
          {"Ada", "Lovelace"}, {"\x92s\xA0panel\n"}},
@@ -438,6 +487,12 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
            "    <Path>C:\\Users\\J&#252;rgen\\Documents\\T.dll</Path>\n  </Launch.Addon>\n"
            "</SimBase.Document>"}},
          {"Ada", "Lovelace", "J\xFCrgen"}, {"'s tools</Name>", "\\Documents\\T.dll</Path>"}},
+        {"profiles named in URLs' escapes: the customer's own in UTF-8, another",
+         {app("C:\\Users\\J\xFCrgen Rao\\AppData\\Roaming"),
+          hkcu("\t-> Doc \tfile:///C:/Users/J%C3%BCrgen%20Rao/x.pdf\n"
+               "\t-> Other \tfile:///C:/Users/Bob%20Smith/y.pdf\n")},
+         {"J\xFCrgen", "Rao", "Bob", "Smith"},
+         {"file:///C:/Users/[user]/x.pdf", "file:///C:/Users/[user 2]/y.pdf"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
