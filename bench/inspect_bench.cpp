@@ -225,6 +225,26 @@ long peak_kib_of(pid_t pid)
     return 0;
 }
 
+// Starts the program args name with its output and its notes (such as a
+// configuration not found) thrown away; its pid, or -1.
+pid_t start_program(std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
 // Runs ravelo-inspect on one thread over copies of the corpus' list and
 // returns its peak resident memory in MiB. The child's own VmHWM is read
 // every few milliseconds while it runs: its rusage would count the pages
@@ -236,18 +256,7 @@ double peak_mib(const Corpus& corpus, std::size_t reports, const std::vector<std
     args.insert(args.end(), options.begin(), options.end());
     for (std::size_t i = 0; i < reports; ++i)
         args.push_back(corpus.files[i % corpus.files.size()]);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    const pid_t child = start_program(args);
     int status = 0;
     long peak = 0;
     while (child > 0 && waitpid(child, &status, WNOHANG) == 0) {
@@ -423,18 +432,7 @@ std::string markup_line_report(std::mt19937& random, std::size_t size)
 double program_seconds(std::vector<std::string> args)
 {
     args.insert(args.begin(), RAVELO_INSPECT_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    const pid_t child = start_program(args);
     int status = 0;
     struct rusage usage {};
     wait4(child, &status, 0, &usage);
