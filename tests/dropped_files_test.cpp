@@ -104,6 +104,9 @@ TEST(DroppedFiles, DecodeWritesEachTextBesideItsReportOverNoFileOfTheUsers)
          {"R (2).txt"}, 0},
         {"a sealed report named like the text of another", {{"R.dat", sealed}, {"R.txt", sealed}},
          {"R (2).txt", "R.txt.txt"}, 0},
+        {"two reports of one drop whose texts take one name: neither over the other",
+         {{"R.bak", sealed}, {"R.dat", sealed}, {"R.txt", "my notes"}},
+         {"R (2).txt", "R (3).txt"}, 0},
         {"no report: no text", {{"R.dat", std::string(64, 'x')}}, {}, 1},
     };
     for (const Case& c : cases) {

@@ -61,6 +61,10 @@ refuses "a report damaged in its first block" "not a Ravelo report" "$dir/damage
 
 refuses "missing file" "cannot read" "$dir/nothing.dat"
 refuses "a directory" "cannot read" "$dir"
+# Sparse: larger than any report, refused before it is read (a 32-bit
+# program has no room to hold it).
+truncate -s $((256 * 1024 * 1024 + 8)) "$dir/huge.dat"
+refuses "a file larger than any report" "larger than 256 MiB" "$dir/huge.dat"
 printf '1234567' >"$dir/short.dat"
 refuses "size not a multiple of 8" "not a multiple of 8" "$dir/short.dat"
 refuses "output that cannot be written" "cannot write" "$report" "$dir/no/such/folder/out.txt"

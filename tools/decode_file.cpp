@@ -4,6 +4,7 @@
 #include "report_shape.h"
 #include "../platform/standard_output.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,15 @@ int fail(const std::string& message)
 {
     std::cerr << "ravelo-decode: " << message << '\n';
     return 1;
+}
+
+// Read whole, a file dropped by mistake (a video) would not fit in a 32-bit
+// program's memory.
+bool larger_than_any_report(const std::string& path)
+{
+    std::error_code failure;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(path), failure);
+    return !failure && size > max_report_bytes;
 }
 
 // The name as UTF-8, not in the ANSI code page, so that any name opens on
@@ -47,6 +57,11 @@ bool write_text(const std::string& path, const std::string& text)
 bool decipher_file(const std::string& report_path, std::string& text, std::string& error)
 {
     std::string sealed;
+    if (larger_than_any_report(report_path)) {
+        error = report_path + " is not a Ravelo report: it is larger than " +
+                std::to_string(max_report_bytes >> 20) + " MiB";
+        return false;
+    }
     if (!read_whole_file(report_path, sealed)) {
         error = "cannot read " + report_path;
         return false;

@@ -24,6 +24,14 @@ bool same_extension(const fs::path& name, const std::string& extension)
     return true;
 }
 
+// Read-only, or held by another program: opening it to append writes
+// nothing yet fails the same way.
+bool can_write_over(const std::string& file)
+{
+    std::ofstream out(fs::u8path(file), std::ios::binary | std::ios::app);
+    return out.is_open();
+}
+
 } // namespace
 
 bool dropped_arguments(const std::vector<std::string>& arguments)
@@ -54,7 +62,10 @@ std::string usable_name(const std::string& name, const std::string& extension,
         // elsewhere. A name that cannot be looked at (too long) is left to
         // fail when written, which says why.
         const fs::file_status status = fs::symlink_status(fs::u8path(candidate), failure);
-        if (failure || status.type() == fs::file_type::not_found || reusable(candidate))
+        if (failure || status.type() == fs::file_type::not_found)
+            return candidate;
+        if (reusable(candidate) &&
+            (status.type() != fs::file_type::regular || can_write_over(candidate)))
             return candidate;
     }
     return std::string();

@@ -27,8 +27,8 @@ std::string file_beside(const std::string& input, const std::string& extension);
 // The first of name and its numbered forms, NAME (2)EXTENSION to
 // NAME (99)EXTENSION (name being NAME followed by extension, which may be
 // empty), that is free or that reusable accepts: an earlier output of the
-// tool's own, to be written anew. So a file the user made is never written
-// over. "" when none is.
+// tool's own, to be written anew, unless it cannot be written (read-only).
+// So a file the user made is never written over. "" when none is.
 std::string usable_name(const std::string& name, const std::string& extension,
                         const std::function<bool(const std::string&)>& reusable);
 

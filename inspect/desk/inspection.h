@@ -2,6 +2,7 @@
 #include "audit/config.h"
 #include "report/model.h"
 #include "rules/finding.h"
+#include "tools/report_shape.h"
 
 #include <string>
 #include <vector>
@@ -13,9 +14,6 @@ struct Inspection {
     Report report;
     std::vector<Finding> findings;
 };
-
-// Larger inputs are refused rather than read: no report comes near this.
-const std::size_t max_report_bytes = 256u << 20;
 
 // Reads, deciphers (unless the file is already plain report text), parses,
 // audits and runs every rule. Never throws for what the file holds. With

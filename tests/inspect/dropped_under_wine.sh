@@ -79,29 +79,41 @@ check "$row: the overview holds a page per report" [ "$(ls "c/Woche für Jürgen
 drop "nothing dropped" 0 "$tools/ravelo-inspect.exe"
 told information "Drop Ravelo reports" "ravelo-inspect.toml (beside the program)"
 
-# Read-only for the test's user; root writes anyway, so for root the folder
+# Read-only for the test's user; root writes anyway, so for root the path
 # is mounted read-only in a namespace of its own, with its own Wine server
-# (the server, not the program, opens files).
-cp "$clean" d/R.dat
+# (the server, not the program, opens files), waited for so that the
+# default program has copied what it was given.
 read_only=true
-if [ "$(id -u)" -ne 0 ]; then
-    chmod a-w d && drop "a read-only folder" 1 "$tools/ravelo-inspect.exe" "$dir/d/R.dat"
-    chmod u+w d
-elif unshare -rm true 2>/dev/null; then
-    wineserver -k && wineserver -w && rm -f messages.log
-    taskset -c 0 timeout 300 unshare -rm sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" "$1" &&
-        shift && wine start /wait /unix "$@"; code=$?; wineserver -k; exit $code' \
-        - "$dir/d" "$tools/ravelo-inspect.exe" "$(windows_path "$dir/d/R.dat")" </dev/null >>wine.log 2>&1
-    check "a read-only folder: exit 1" [ $? -eq 1 ]
-    row="a read-only folder"
-    taskset -c 0 wineserver -p
-else
-    echo "skipped: a read-only folder (root, and no mount namespace to make one)"
-    read_only=false
-fi
+[ "$(id -u)" -ne 0 ] || unshare -rm true 2>/dev/null || read_only=false
+drop_read_only() { # row name, exit code, the path made read-only, program, file dropped
+    local name=$1 code=$2 path=$3 program=$4 seen
+    rm -f messages.log opened/*
+    if [ "$(id -u)" -ne 0 ]; then
+        chmod a-w "$path"
+        taskset -c 0 timeout 300 wine start /wait /unix "$program" "$(windows_path "$5")" </dev/null >>wine.log 2>&1
+        seen=$?
+        chmod u+w "$path"
+    else
+        wineserver -k && wineserver -w
+        taskset -c 0 timeout 300 unshare -rm sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" "$1" &&
+            shift && wine start /wait /unix "$@"; code=$?; wineserver -w; exit $code' \
+            - "$path" "$program" "$(windows_path "$5")" </dev/null >>wine.log 2>&1
+        seen=$?
+        taskset -c 0 wineserver -p
+    fi
+    check "$name: exit $code" [ $seen -eq "$code" ]
+    row=$name
+}
 if $read_only; then
+    cp "$clean" d/R.dat
+    drop_read_only "a read-only folder" 1 "$dir/d" "$tools/ravelo-inspect.exe" "$dir/d/R.dat"
     absent "$dir/d/R.html"
     told error "Cannot write $(windows_path "$dir/d/R.html")" "Copy the report into a folder you can write to"
+    cp "$sealed" d/S.dat && { cat "$decoded"; echo 'an earlier report'; } >d/S.txt
+    drop_read_only "ravelo-decode, an earlier text beside it read-only" 0 "$dir/d/S.txt" "$tools/ravelo-decode.exe" "$dir/d/S.dat"
+    opened "$dir/d/S (2).txt" && silent
+else
+    echo "skipped: a read-only folder (root, and no mount namespace to make one)"
 fi
 
 mkdir e && cp "$clean" e/R.dat && cp "$sealed" e/R.sealed && printf 'my notes\n' | tee e/R.html >e/R.txt
