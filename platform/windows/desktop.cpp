@@ -2,6 +2,7 @@
 #include "wide_text.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -65,22 +66,32 @@ void show_message(const std::string& title, MessageKind kind, const std::string&
 
 bool open_with_default_program(const std::string& name, std::string& error)
 {
-    // ShellExecuteW reports success with a value above 32, an old
-    // convention kept for compatibility.
     const std::wstring wide_name = wide_from_utf8(name);
-    const HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", wide_name.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (reinterpret_cast<INT_PTR>(result) > 32)
-        return true;
-    // The shell opens no name of MAX_PATH characters or more, and says only
-    // that it found no file.
-    if (wide_name.size() >= MAX_PATH)
+    // The shell opens no name of MAX_PATH characters or more (on some
+    // versions it says only that it found no file), so none is given it.
+    if (wide_name.size() >= MAX_PATH) {
         error = "cannot open " + name + ": its name is too long for Windows (" +
                 std::to_string(MAX_PATH - 1) + " characters at most, with its folders). " +
                 "Move the reports into a folder with a short name, such as Documents, and " +
                 "drop them there again.";
-    else
+        return false;
+    }
+    // The shell may hand the file to a browser through COM or DDE, and this
+    // program ends right after: COM is set up first, and the call waits
+    // until the hand-over is done rather than leaving it to a thread that
+    // the program's exit would cut short.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOW execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOASYNC;
+    execute.lpVerb = L"open";
+    execute.lpFile = wide_name.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    const bool opened = ShellExecuteExW(&execute);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (!opened)
         error = "no program opens " + name + " (ShellExecute error " +
-                std::to_string(reinterpret_cast<INT_PTR>(result)) + ")";
-    return false;
+                std::to_string(reinterpret_cast<INT_PTR>(execute.hInstApp)) + ")";
+    return opened;
 }
