@@ -63,12 +63,12 @@ std::string_view parser_text(std::string_view bytes, XmlEncoding encoding, std::
                              std::string& converted)
 {
     bytes.remove_prefix(bom);
+    if (encoding != XmlEncoding::utf16le && encoding != XmlEncoding::utf16be)
+        return bytes;
     // The copy ends with the line feed the reporter writes after the last
     // line, a lone byte after the last UTF-16 unit.
     if (bytes.size() % 2 && bytes.back() == '\n')
         bytes.remove_suffix(1);
-    if (encoding != XmlEncoding::utf16le && encoding != XmlEncoding::utf16be)
-        return bytes;
     converted = utf8_from_utf16(bytes, encoding == XmlEncoding::utf16be);
     return converted;
 }

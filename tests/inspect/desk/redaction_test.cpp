@@ -493,6 +493,11 @@ TEST(Redaction, HostileCustomerDataLeavesNoTraceAndTheSameFindings)
                "\t-> Other \tfile:///C:/Users/Bob%20Smith/y.pdf\n")},
          {"J\xFCrgen", "Rao", "Bob", "Smith"},
          {"file:///C:/Users/[user]/x.pdf", "file:///C:/Users/[user 2]/y.pdf"}},
+        {"an unclosed XML declaration, the parser's error at the copy's end, and a placeholder "
+         "longer by an odd number of bytes than the name",
+         {{"encoding=\"Windows-1252\"?>", "encoding=\"Windows-1252\""},
+          {"<Descr>Launch</Descr>", "<Descr>Ada</Descr>"}},
+         {"Ada"}, {"<?xml version=\"1.0\" encoding=\"Windows-1252\"\n"}},
         {"a user named 7, as the Windows version's name",
          {app("C:\\Users\\7\\AppData\\Roaming")}, {"Users\\7"},
          {"Windows 7\nService pack:        1.0  Service Pack 1\n"}},
