@@ -2,6 +2,8 @@
 
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 
 std::string golden_path(const std::string& name)
@@ -54,4 +56,15 @@ std::vector<std::string> rules_found(const Inspection& inspection)
     for (const Finding& finding : inspection.findings)
         rules.push_back(finding.rule);
     return rules;
+}
+
+std::string edited(std::string text, const std::vector<Edit>& edits)
+{
+    for (const Edit& edit : edits) {
+        const std::size_t at = text.find(edit.from);
+        EXPECT_NE(at, std::string::npos) << edit.from;
+        if (at != std::string::npos)
+            text.replace(at, edit.from.size(), edit.to);
+    }
+    return text;
 }

@@ -3,6 +3,7 @@
 #include "desk/inspection.h"
 
 #include <string>
+#include <vector>
 
 // The fixtures' folder: reports, manifests and the add-on config.
 std::string golden_path(const std::string& name);
@@ -25,3 +26,12 @@ std::string fixture_config_text();
 
 // The rule ids an inspection found, in order.
 std::vector<std::string> rules_found(const Inspection& inspection);
+
+// One change to a report's text: the first occurrence of from becomes to.
+struct Edit {
+    std::string from, to;
+};
+
+// The text with each edit made in turn; an edit whose from is not there
+// fails the test.
+std::string edited(std::string text, const std::vector<Edit>& edits);

@@ -9,21 +9,6 @@
 
 namespace {
 
-struct Edit {
-    std::string from, to;  // the first occurrence of from becomes to
-};
-
-std::string edited(std::string text, const std::vector<Edit>& edits)
-{
-    for (const Edit& edit : edits) {
-        const std::size_t at = text.find(edit.from);
-        EXPECT_NE(at, std::string::npos) << edit.from;
-        if (at != std::string::npos)
-            text.replace(at, edit.from.size(), edit.to);
-    }
-    return text;
-}
-
 std::string described(const Change& change)
 {
     return change.area + " " + change.change + " " + change.subject + " [" + change.before +

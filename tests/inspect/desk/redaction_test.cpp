@@ -16,21 +16,6 @@
 
 namespace {
 
-struct Edit {
-    std::string from, to;
-};
-
-std::string edited(std::string text, const std::vector<Edit>& edits)
-{
-    for (const Edit& edit : edits) {
-        const std::size_t at = text.find(edit.from);
-        EXPECT_NE(at, std::string::npos) << edit.from;
-        if (at != std::string::npos)
-            text.replace(at, edit.from.size(), edit.to);
-    }
-    return text;
-}
-
 std::string utf16(const std::string& ascii_or_utf8, bool big_endian = false)
 {
     std::string out;

@@ -6,12 +6,6 @@
 
 namespace {
 
-// One change to the clean report: the first occurrence of from becomes to.
-struct Edit {
-    const char* from;
-    const char* to;
-};
-
 // A report edit and the findings it must give and must not give; with
 // only, the findings it gives are exactly those it must; evidence, when
 // set, is the text of one of their evidence lines.
@@ -156,17 +150,6 @@ const Case cases[] = {
                               "VokPanel.dll.hqbkzkuaazhkqiecwzinrnukclbnauwncbarlnbz=-1"}},
      {"module-untrusted"}, {}},
 };
-
-std::string edited(std::string text, const std::vector<Edit>& edits)
-{
-    for (const Edit& edit : edits) {
-        const std::size_t at = text.find(edit.from);
-        EXPECT_NE(at, std::string::npos) << edit.from;
-        if (at != std::string::npos)
-            text.replace(at, std::string(edit.from).size(), edit.to);
-    }
-    return text;
-}
 
 bool found(const std::vector<std::string>& rules, const char* rule)
 {
