@@ -51,7 +51,7 @@ check "Ravelo.exe's imports" bash "$root/tests/windows_xp_imports.sh" "$folder/R
 imports_only_system_dlls() {
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p' | tr '[:upper:]' '[:lower:]')
-    [ -n "$dlls" ] && ! grep -vxE 'kernel32\.dll|msvcrt\.dll|shell32\.dll|advapi32\.dll|user32\.dll' <<<"$dlls"
+    [ -n "$dlls" ] && ! grep -vxE 'kernel32\.dll|msvcrt\.dll|shell32\.dll|advapi32\.dll|user32\.dll|ole32\.dll' <<<"$dlls"
 }
 for program in ravelo-decode.exe ravelo-inspect.exe; do
     check "$program is a stripped 64-bit program" \
